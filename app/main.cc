@@ -1,0 +1,3 @@
+#include "app/run_sequence.h"
+
+int main() { return kyori::RunKyori(); }

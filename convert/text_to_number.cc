@@ -1,0 +1,1 @@
+#include "convert/text_to_number.h"
