@@ -6,7 +6,25 @@
 // instance Power(2, 0.5) is one unit in the last place below the true root.
 //
 // Every routine terminates on every input, NaN, infinities and subnormals
-// included.
+// included. Beyond the range the calculator meets:
+// - FloorToInt saturates: x >= 2^31 gives 2147483647; x < -2^31 and NaN give
+//   -2147483648.
+// - SplitMantissaExponent gives the exact mantissa and exponent for every
+//   finite x: magnitudes from 2^1023 on have e = 1024 (no power of two of the
+//   search is finite there); magnitudes below 2^-1024 are first scaled up by
+//   2^64 exactly, searched, and given e - 64. An infinity or NaN comes back
+//   unchanged as its own mantissa with e = 0.
+// - NaturalLog(+infinity) is +infinity; for x from about 1.27e308 on
+//   (exponent 1024) x is halved before its division by 2^1023, which is
+//   exact, so the largest double has a finite logarithm.
+// - Exponential of an x whose x / ln 2 lies outside the 32-bit range is
+//   +infinity for a positive x, 0 for a negative one, and a NaN stays NaN.
+//   Inside that range the sequence runs as written (it overflows to
+//   infinity, or underflows to 0, well before the range ends).
+// - Power therefore gives: Power(x, NaN) NaN for x > 0; Power(x, +inf) is
+//   +inf for x > 1, 0 for 0 < x < 1, NaN for x = 1; Power(x, -inf) the
+//   reverse; Power(NaN, y) is 0 for a non-integral y.
+// - IntegerPower accepts every 32-bit n, -2147483648 included.
 #ifndef KYORI_NUMERIC_ELEMENTARY_H_
 #define KYORI_NUMERIC_ELEMENTARY_H_
 
