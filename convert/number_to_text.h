@@ -21,7 +21,12 @@ extern char DigitBuffer[16];
 
 // `count` significant digits of `value` (the program always asks for 15) as
 // ASCII into DigitBuffer, with the decimal exponent E (value = 0.D0D1... x
-// 10^E) and the negative flag. Returns DigitBuffer.
+// 10^E) and the negative flag. Returns DigitBuffer. Zero, negative zero and
+// NaN give "000000000000000" with E = 0 and the flag 0; an infinity gives the
+// same digits and E with the flag of its sign (it has no digits; NumberToText
+// shows it as "inf" without asking). A count outside 1..15 is taken as the
+// nearer of the two; with fewer than 15 digits a carry out of the first digit
+// gives "10..." and E + 1.
 const char* DecimalDigits(double value, int32_t count, int32_t* exponent, int32_t* negative);
 
 // The longest text NumberToText makes, in bytes.

@@ -6,7 +6,15 @@
 // "&", S spaces, "&" is a text of width S + 2; every other byte, a lone "&"
 // included, is copied. Field k reads slot k of TemplateArguments: numbers[k]
 // for "#", texts[k] for "@" and "&...&". The formatted text holds at most 1023
-// bytes and a template at most 32 fields; anything beyond is cut safely.
+// bytes and a template at most 32 fields; anything beyond is cut safely:
+// - output past 1023 bytes is dropped, so the result is the first 1023 bytes
+//   of what an unbounded buffer would hold;
+// - the scan stops right before a 33rd field (the literal bytes in front of it
+//   are kept), so no slot beyond the 32 is read.
+// The template is read up to its first NUL; a text slot is read as its bytes
+// up to its first NUL, and an unset (null) slot as the empty text. A number
+// with no nearest 32-bit integer (NaN, out of range) prints as -2147483648,
+// cut to its field like any other.
 #ifndef KYORI_CONVERT_PICTURE_TEMPLATE_H_
 #define KYORI_CONVERT_PICTURE_TEMPLATE_H_
 
