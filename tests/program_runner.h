@@ -41,9 +41,12 @@ inline std::string ProgramPath() {
 
 // Runs the program in `work_folder`, with `answers` as its standard input
 // (or with standard input at /dev/null when `answers` is null). Standard
-// error is kept apart from the console bytes.
+// error is kept apart from the console bytes. A non-negative `as_user` runs
+// the program under that user and group id (the tests run as the superuser
+// in CI, whom file permissions do not bind).
 inline ProgramRun RunProgram(const std::string& work_folder, const std::string* answers,
-                             int timeout_seconds = 60) {
+                             int timeout_seconds = 60, int as_user = -1,
+                             const std::string& program = ProgramPath()) {
   ProgramRun run;
   TempFolder pipes;  // standard input and output live outside the work folder
   const std::string in_path = answers ? pipes.File("stdin") : "/dev/null";
@@ -54,7 +57,7 @@ inline ProgramRun RunProgram(const std::string& work_folder, const std::string* 
   if (const char* launcher = std::getenv("KYORI_LAUNCHER"); launcher && *launcher) {
     argv_text.push_back(launcher);
   }
-  argv_text.push_back(ProgramPath());
+  argv_text.push_back(program);
   std::vector<char*> argv;
   for (std::string& arg : argv_text) argv.push_back(arg.data());
   argv.push_back(nullptr);
@@ -64,7 +67,11 @@ inline ProgramRun RunProgram(const std::string& work_folder, const std::string* 
     const int in = open(in_path.c_str(), O_RDONLY);
     const int out = open(out_path.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
     const int err = open(err_path.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
-    if (in < 0 || out < 0 || err < 0 || chdir(work_folder.c_str()) != 0) _exit(126);
+    if (in < 0 || out < 0 || err < 0) _exit(126);
+    if (as_user >= 0 && (setgid(static_cast<gid_t>(as_user)) != 0 || setuid(static_cast<uid_t>(as_user)) != 0)) {
+      _exit(126);
+    }
+    if (chdir(work_folder.c_str()) != 0) _exit(126);
     dup2(in, 0);
     dup2(out, 1);
     dup2(err, 2);
