@@ -28,6 +28,36 @@ void ScaleTrait(int j) {
 
 bool IsPositiveFinite(float x) { return x > 0 && !std::isinf(x); }
 
+// How many pairs share one pass over the traits. Each pair's sum is a chain
+// of dependent additions and roundings to single; running several chains side
+// by side lets them overlap instead of waiting on one another.
+constexpr int kPairsAtOnce = 8;
+
+// The squared distances of variety k to varieties i .. i + P - 1, each with
+// its own single-precision accumulator and its terms in trait order 1 to m,
+// stored in both triangles.
+template <int P>
+void AccumulatePairs(int k, int i, int m) {
+  const double* row_k = TraitValues[k];
+  const double* rows[P];
+  float sums[P];
+  for (int p = 0; p < P; ++p) {
+    rows[p] = TraitValues[i + p];
+    sums[p] = 0;
+  }
+  for (int j = 1; j <= m; ++j) {
+    const double x = row_k[j];
+    for (int p = 0; p < P; ++p) {
+      const double d = rows[p][j] - x;
+      sums[p] = static_cast<float>(d * d + static_cast<double>(sums[p]));
+    }
+  }
+  for (int p = 0; p < P; ++p) {
+    DistanceMatrix[k][i + p] = sums[p];
+    DistanceMatrix[i + p][k] = sums[p];
+  }
+}
+
 }  // namespace
 
 StandardizeOutcome StandardizeTraits() {
@@ -66,17 +96,9 @@ void AccumulateDistances() {
   // the product d * d rounded to double, exactly what Power(d, 2) gives.
   for (CounterK = 1; ToDouble(CounterK) <= VarietyCount; CounterK = static_cast<int16_t>(CounterK + 1)) {
     const int k = CounterK;
-    const double* row_k = TraitValues[k];
-    for (int i = k; i <= n; ++i) {
-      const double* row_i = TraitValues[i];
-      float sum = 0;
-      for (int j = 1; j <= m; ++j) {
-        const double d = row_i[j] - row_k[j];
-        sum = static_cast<float>(d * d + static_cast<double>(sum));
-      }
-      DistanceMatrix[k][i] = sum;
-      DistanceMatrix[i][k] = sum;
-    }
+    int i = k;
+    for (; i + kPairsAtOnce - 1 <= n; i += kPairsAtOnce) AccumulatePairs<kPairsAtOnce>(k, i, m);
+    for (; i <= n; ++i) AccumulatePairs<1>(k, i, m);
   }
   CounterI = n + 1;
   CounterJ = m + 1;
