@@ -30,6 +30,11 @@ void FillZeroDigits(int32_t count) {
   DigitBuffer[count] = '\0';
 }
 
+// The floor of a value in [0, 10], which every step of the digit loop holds:
+// for a value that is not negative, truncation is the floor, and it is the
+// same integer that FloorToInt gives, without a call per digit.
+inline int32_t DigitOf(double value) { return static_cast<int32_t>(value); }
+
 // Adds one to the last of `count` digit values, carrying to the left. A carry
 // out of the first digit (fewer than 15 digits of a value near the band's top)
 // makes the digits 1000... and raises the exponent.
@@ -125,7 +130,7 @@ const char* DecimalDigits(double value, int32_t count, int32_t* exponent, int32_
   }
   int digits[kDigitBufferDigits];
   for (int32_t i = 0; i < count; ++i) {
-    const int32_t d = FloorToInt(value);
+    const int32_t d = DigitOf(value);
     digits[i] = d;
     value = (value - ToDouble(d)) * 10;
   }
