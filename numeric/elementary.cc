@@ -1,6 +1,7 @@
 #include "numeric/elementary.h"
 
 #include <cstdint>
+#include <cstring>
 #include <limits>
 
 namespace kyori {
@@ -20,6 +21,13 @@ constexpr double kSearchBeyond = 0x1p+1023;
 constexpr int32_t kTinyLift = 64;
 constexpr double kTinyLiftFactor = 0x1p+64;
 
+// The layout of a double: 52 fraction bits under an 11-bit exponent field;
+// a mantissa in [0.5, 1) has the stored exponent 1022.
+constexpr int kFractionBits = 52;
+constexpr uint64_t kExponentMask = 0x7ff;
+constexpr int32_t kHalfBias = 1022;
+constexpr double kSmallestNormal = 0x1p-1022;
+
 // The linear search over e for a magnitude in [2^-1024, 2^1023).
 double SearchMantissa(double x, int32_t* exponent) {
   int32_t e = 0;
@@ -33,6 +41,21 @@ double SearchMantissa(double x, int32_t* exponent) {
     }
     e += step;
   }
+}
+
+// For a normal double the search above ends at the one e with
+// 2^(e-1) <= |x| < 2^e, which is the stored binary exponent less 1022; the
+// mantissa x / 2^e is x with that exponent field set to 1022, exactly the
+// quotient the search divides out. Read from the bits, without the steps.
+double MantissaFromBits(double x, int32_t* exponent) {
+  uint64_t bits;
+  std::memcpy(&bits, &x, sizeof bits);
+  const int32_t stored = static_cast<int32_t>((bits >> kFractionBits) & kExponentMask);
+  *exponent = stored - kHalfBias;
+  bits = (bits & ~(kExponentMask << kFractionBits)) | (uint64_t{kHalfBias} << kFractionBits);
+  double m;
+  std::memcpy(&m, &bits, sizeof m);
+  return m;
 }
 
 }  // namespace
@@ -139,7 +162,8 @@ double SplitMantissaExponent(double x, int32_t* exponent) {
     *exponent -= kTinyLift;
     return m;
   }
-  return SearchMantissa(x, exponent);
+  if (size < kSmallestNormal) return SearchMantissa(x, exponent);
+  return MantissaFromBits(x, exponent);
 }
 
 int32_t FloorToInt(double x) {

@@ -48,7 +48,8 @@ double NaturalLog(double x);
 // x times 2 to the power k, by repeated multiplication.
 double ScaleByPowerOfTwo(double x, int32_t k);
 // The mantissa m with 0.5 <= |m| < 1 and the exponent e with x = m * 2^e,
-// found by a linear search over e; x = 0 gives 0 and e = 0.
+// the ones a linear search over e from 0 finds (read from the bits for a
+// normal double, where nothing else can come out); x = 0 gives 0 and e = 0.
 double SplitMantissaExponent(double x, int32_t* exponent);
 // The largest 32-bit integer not above x.
 int32_t FloorToInt(double x);
