@@ -100,25 +100,46 @@ char* WritePlainNotation(char* out, const char* digits, int32_t exponent) {
   return out;
 }
 
-}  // namespace
+// Infinities have no digits: "inf" and "-inf".
+int WriteInfinity(double value, char* out) {
+  char* const start = out;
+  if (value < 0) *out++ = '-';
+  *out++ = 'i';
+  *out++ = 'n';
+  *out++ = 'f';
+  return static_cast<int>(out - start);
+}
 
-const char* DecimalDigits(double value, int32_t count, int32_t* exponent, int32_t* negative) {
-  if (count < 1) count = 1;
-  if (count > kDigitBufferDigits) count = kDigitBufferDigits;
-  *negative = 0;
-  *exponent = 0;
-  if (!(value < 0 || value > 0)) {  // zero, negative zero or NaN
-    FillZeroDigits(count);
-    return DigitBuffer;
+// The text of 15 digits with their exponent and sign; returns its length.
+int WriteNumberText(const char* digits, int32_t exponent, int32_t negative, char* out) {
+  char* const start = out;
+  if (negative == 1) *out++ = '-';
+  if (exponent > kPlainHighest || exponent < kPlainLowest) {
+    out = WriteExponentNotation(out, digits, exponent);
+  } else {
+    out = WritePlainNotation(out, digits, exponent);
   }
+  return static_cast<int>(out - start);
+}
+
+// Where the digit loop starts: the magnitude brought into the band by
+// repeated multiplication or division by ten, with its exponent and sign.
+// Zero, negative zero, NaN and the infinities have no digits to take.
+struct DigitLoopStart {
+  double value = 0;
+  int32_t exponent = 0;
+  int32_t negative = 0;
+  bool has_digits = false;
+};
+
+DigitLoopStart StartDigitLoop(double value) {
+  DigitLoopStart start;
+  if (!(value < 0 || value > 0)) return start;  // zero, negative zero or NaN
   if (value < 0) {
-    *negative = 1;
+    start.negative = 1;
     value = value * -1;
   }
-  if (value == kInfinity) {  // no digits: the caller shows "inf" itself
-    FillZeroDigits(count);
-    return DigitBuffer;
-  }
+  if (value == kInfinity) return start;
   int32_t e = 1;
   while (value < kBandLow) {
     value = value * 10;
@@ -128,38 +149,94 @@ const char* DecimalDigits(double value, int32_t count, int32_t* exponent, int32_
     value = value / 10;
     e = e + 1;
   }
-  int digits[kDigitBufferDigits];
-  for (int32_t i = 0; i < count; ++i) {
-    const int32_t d = DigitOf(value);
-    digits[i] = d;
-    value = (value - ToDouble(d)) * 10;
+  start.value = value;
+  start.exponent = e;
+  start.has_digits = true;
+  return start;
+}
+
+// After the loop: the last digit rounds up when the rest is 5 or more; the
+// digits go out as ASCII with a NUL. Returns the exponent, raised by a carry
+// out of the first digit.
+int32_t FinishDigits(int digits[], int32_t count, double rest, int32_t exponent, char* ascii) {
+  if (rest >= 5) RoundLastDigitUp(digits, count, &exponent);
+  for (int32_t i = 0; i < count; ++i) ascii[i] = static_cast<char>('0' + digits[i]);
+  ascii[count] = '\0';
+  return exponent;
+}
+
+// How many numbers NumbersToChars takes at once. A number's digits are one
+// chain of dependent steps (truncate, subtract, multiply); the chains of
+// several numbers run side by side and overlap.
+constexpr int kLanes = 4;
+
+// kLanes numbers, each into its own kNumberTextMax bytes of `out`. A lane
+// without digits (zero, NaN, infinity) runs the loop on 0 and then takes the
+// single-number path for its text.
+void FormatLanes(const double* values, char* out, int* lengths) {
+  DigitLoopStart start[kLanes];
+  double rest[kLanes];
+  int digits[kLanes][kDigitCount];
+  for (int p = 0; p < kLanes; ++p) {
+    start[p] = StartDigitLoop(values[p]);
+    rest[p] = start[p].value;
   }
-  if (value >= 5) RoundLastDigitUp(digits, count, &e);
-  for (int32_t i = 0; i < count; ++i) DigitBuffer[i] = static_cast<char>('0' + digits[i]);
-  DigitBuffer[count] = '\0';
-  *exponent = e;
+  for (int32_t i = 0; i < kDigitCount; ++i) {
+    for (int p = 0; p < kLanes; ++p) {
+      const int32_t d = DigitOf(rest[p]);
+      digits[p][i] = d;
+      rest[p] = (rest[p] - static_cast<double>(d)) * 10;
+    }
+  }
+  for (int p = 0; p < kLanes; ++p) {
+    char* text = out + p * kNumberTextMax;
+    if (!start[p].has_digits) {
+      lengths[p] = NumberToChars(values[p], text);
+      continue;
+    }
+    char ascii[kDigitCount + 1];
+    const int32_t exponent = FinishDigits(digits[p], kDigitCount, rest[p], start[p].exponent, ascii);
+    lengths[p] = WriteNumberText(ascii, exponent, start[p].negative, text);
+  }
+}
+
+}  // namespace
+
+const char* DecimalDigits(double value, int32_t count, int32_t* exponent, int32_t* negative) {
+  if (count < 1) count = 1;
+  if (count > kDigitBufferDigits) count = kDigitBufferDigits;
+  const DigitLoopStart start = StartDigitLoop(value);
+  *negative = start.negative;
+  *exponent = 0;
+  if (!start.has_digits) {
+    FillZeroDigits(count);
+    return DigitBuffer;
+  }
+  int digits[kDigitBufferDigits];
+  double rest = start.value;
+  for (int32_t i = 0; i < count; ++i) {
+    const int32_t d = DigitOf(rest);
+    digits[i] = d;
+    rest = (rest - static_cast<double>(d)) * 10;
+  }
+  *exponent = FinishDigits(digits, count, rest, start.exponent, DigitBuffer);
   return DigitBuffer;
 }
 
 int NumberToChars(double value, char* out) {
-  char* const start = out;
-  if (value == kInfinity || value == -kInfinity) {
-    if (value < 0) *out++ = '-';
-    *out++ = 'i';
-    *out++ = 'n';
-    *out++ = 'f';
-    return static_cast<int>(out - start);
-  }
+  if (value == kInfinity || value == -kInfinity) return WriteInfinity(value, out);
   int32_t exponent = 0;
   int32_t negative = 0;
   const char* digits = DecimalDigits(value, kDigitCount, &exponent, &negative);
-  if (negative == 1) *out++ = '-';
-  if (exponent > kPlainHighest || exponent < kPlainLowest) {
-    out = WriteExponentNotation(out, digits, exponent);
-  } else {
-    out = WritePlainNotation(out, digits, exponent);
+  return WriteNumberText(digits, exponent, negative, out);
+}
+
+void NumbersToChars(const double* values, int count, char* out, int* lengths) {
+  int k = 0;
+  for (; k + kLanes <= count; k += kLanes) {
+    FormatLanes(values + k, out + k * kNumberTextMax, lengths + k);
   }
-  return static_cast<int>(out - start);
+  for (; k < count; ++k) lengths[k] = NumberToChars(values[k], out + k * kNumberTextMax);
 }
 
 ByteString NumberToText(double value) {

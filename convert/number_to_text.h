@@ -36,6 +36,12 @@ inline constexpr int kNumberTextMax = 22;
 // written); returns its length. For callers that write many numbers.
 int NumberToChars(double value, char* out);
 
+// The texts of values[0] .. values[count - 1]: text k into the kNumberTextMax
+// bytes at out + k * kNumberTextMax (no NUL written), its length into
+// lengths[k]. The same texts as NumberToChars gives one by one, faster for a
+// row of numbers; DigitBuffer is not kept up to date.
+void NumbersToChars(const double* values, int count, char* out, int* lengths);
+
 // The text of `value` as a new text.
 ByteString NumberToText(double value);
 
