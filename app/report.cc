@@ -1,7 +1,10 @@
 #include "app/report.h"
 
 #include <cmath>
+#include <cstdint>
+#include <cstring>
 #include <string_view>
+#include <vector>
 
 #include "app/calculator_data.h"
 #include "app/console_lines.h"
@@ -26,22 +29,107 @@ bool PrintsAsZero(double value, ZeroRule rule) {
   return rule == ZeroRule::kStandardized ? value == 0 : value < DistanceZeroThreshold;
 }
 
-// One cell: the first CellWidth bytes of the value's text (the whole text when
-// shorter), or the zero text; then one blank, in both copies. The text is cut
-// in place rather than through a heap text per cell: the report writes
-// 2 n (n + m) cells.
-void WriteCell(double value, ZeroRule rule) {
-  CellValue = value;
-  char text[kNumberTextMax];
-  std::string_view cell = kZeroCell;
-  if (!PrintsAsZero(CellValue, rule)) {
-    const int length = NumberToChars(CellValue, text);
-    cell = std::string_view(text, static_cast<std::size_t>(length < CellWidth ? length : CellWidth));
+// One cell as written: the first CellWidth bytes of the value's text (the
+// whole text when shorter), or the zero text. The blank after it is not held.
+struct FormattedCell {
+  char bytes[CellWidth];
+  uint8_t length;
+};
+
+FormattedCell CellFor(double value, ZeroRule rule, const char* text, int length) {
+  FormattedCell cell;
+  const std::string_view chosen =
+      PrintsAsZero(value, rule)
+          ? kZeroCell
+          : std::string_view(text, static_cast<std::size_t>(length < CellWidth ? length : CellWidth));
+  std::memcpy(cell.bytes, chosen.data(), chosen.size());
+  cell.length = static_cast<uint8_t>(chosen.size());
+  return cell;
+}
+
+// The cells of one row. The numbers of a row are formatted together, and the
+// row goes to each copy as one write: every cell followed by one blank, the
+// same bytes as cell by cell. The report writes 2 n (n + m) cells.
+struct CellRow {
+  int count = 0;
+  double values[kSlots];
+  FormattedCell cells[kSlots];
+  char texts[kSlots * kNumberTextMax];
+  int lengths[kSlots];
+  char bytes[kSlots * (CellWidth + 1)];
+};
+CellRow Row;
+
+// Formats Row.values[0 .. count) into Row.cells under `rule`.
+void FormatRowCells(ZeroRule rule) {
+  NumbersToChars(Row.values, Row.count, Row.texts, Row.lengths);
+  for (int t = 0; t < Row.count; ++t) {
+    Row.cells[t] = CellFor(Row.values[t], rule, Row.texts + t * kNumberTextMax, Row.lengths[t]);
   }
-  WriteBytesToConsole(cell);
-  WriteBytesToChannel(kOutputChannel, cell);
-  WriteBytesToConsole(" ");
-  WriteBytesToChannel(kOutputChannel, " ");
+}
+
+// Writes Row.cells[0 .. count), each with its blank, to the console and the
+// file; CellValue keeps the last cell's value.
+void WriteRowCells(double last_value) {
+  char* out = Row.bytes;
+  for (int t = 0; t < Row.count; ++t) {
+    std::memcpy(out, Row.cells[t].bytes, Row.cells[t].length);
+    out += Row.cells[t].length;
+    *out++ = ' ';
+  }
+  const std::string_view bytes(Row.bytes, static_cast<std::size_t>(out - Row.bytes));
+  WriteBytesToConsole(bytes);
+  WriteBytesToChannel(kOutputChannel, bytes);
+  if (Row.count > 0) CellValue = last_value;
+}
+
+// The distance cells already written, by [row][column], for the mirror
+// triangle: the squared distances are symmetric bit for bit, so the cell of
+// (i, j) is the cell of (j, i), formatted once. A pair whose two squared
+// distances differ in any bit is formatted on its own.
+std::vector<FormattedCell> DistanceCells;
+
+bool SameBits(float a, float b) {
+  uint32_t x;
+  uint32_t y;
+  std::memcpy(&x, &a, sizeof x);
+  std::memcpy(&y, &b, sizeof y);
+  return x == y;
+}
+
+// Fills Row with the distance cells of row i, columns 1 to n by the loop of
+// CounterJ: mirrored cells from DistanceCells, the others formatted together
+// and kept there. Returns the value of the row's last cell.
+double FormatDistanceRow(int i) {
+  int columns[kSlots];
+  bool mirrored[kSlots];
+  int count = 0;
+  int computed = 0;
+  for (CounterJ = 1; CounterJ <= VarietyCount; CounterJ = CounterJ + 1) {
+    const int j = SlotOf(CounterJ);
+    columns[count] = j;
+    mirrored[count] = j < i && SameBits(DistanceMatrix[i][j], DistanceMatrix[j][i]);
+    if (!mirrored[count]) {
+      Row.values[computed++] = Power(static_cast<double>(DistanceMatrix[i][j]), kHalf);
+    }
+    ++count;
+  }
+  Row.count = computed;
+  FormatRowCells(ZeroRule::kDistance);
+  const double last_value = computed > 0 ? Row.values[computed - 1] : CellValue;
+  FormattedCell formatted[kSlots];
+  std::memcpy(formatted, Row.cells, sizeof(FormattedCell) * static_cast<std::size_t>(computed));
+  for (int t = 0, next = 0; t < count; ++t) {
+    const int j = columns[t];
+    if (mirrored[t]) {
+      Row.cells[t] = DistanceCells[static_cast<std::size_t>(j) * kSlots + i];
+    } else {
+      Row.cells[t] = formatted[next++];
+      DistanceCells[static_cast<std::size_t>(i) * kSlots + j] = Row.cells[t];
+    }
+  }
+  Row.count = count;
+  return last_value;
 }
 
 // Keeps the last cell's text in CellText, as the report leaves it.
@@ -76,9 +164,12 @@ void WriteStandardizedSection() {
   WriteHeadingBoth(texts::kStandardizedHeading.bytes);
   for (CounterI = 1; CounterI <= VarietyCount; CounterI = CounterI + 1) {
     const double* row = TraitValues[SlotOf(CounterI)];
+    Row.count = 0;
     for (CounterJ = 1; CounterJ <= TraitCount; CounterJ = CounterJ + 1) {
-      WriteCell(row[SlotOf(CounterJ)], ZeroRule::kStandardized);
+      Row.values[Row.count++] = row[SlotOf(CounterJ)];
     }
+    FormatRowCells(ZeroRule::kStandardized);
+    WriteRowCells(Row.count > 0 ? Row.values[Row.count - 1] : CellValue);
     WriteChannelLine(kOutputChannel, " ");
     WriteConsoleText(kLineEnd);
   }
@@ -87,6 +178,7 @@ void WriteStandardizedSection() {
 }
 
 void WriteDistanceSection() {
+  DistanceCells.assign(static_cast<std::size_t>(kSlots) * kSlots, FormattedCell{});
   WriteToConsole(SpacesText(18));
   for (CounterI = 1; CounterI <= VarietyCount; CounterI = CounterI + 1) {
     PrintCounter("####", CounterI);
@@ -100,14 +192,12 @@ void WriteDistanceSection() {
     WritePaddedName(VarietyNames[i]);
     WriteBytesToChannel(kOutputChannel, "  ");
     WriteBytesToConsole("  ");
-    for (CounterJ = 1; CounterJ <= VarietyCount; CounterJ = CounterJ + 1) {
-      const double squared = static_cast<double>(DistanceMatrix[i][SlotOf(CounterJ)]);
-      WriteCell(Power(squared, kHalf), ZeroRule::kDistance);
-    }
+    WriteRowCells(FormatDistanceRow(i));
     WriteChannelLine(kOutputChannel, " ");
     WriteConsoleText(kLineEnd);
   }
   KeepLastCellText(ZeroRule::kDistance);
+  DistanceCells = std::vector<FormattedCell>();
 }
 
 }  // namespace kyori
