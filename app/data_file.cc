@@ -1,5 +1,8 @@
 #include "app/data_file.h"
 
+#include <cstring>
+#include <string_view>
+
 #include "app/calculator_data.h"
 #include "app/console_lines.h"
 #include "convert/number_to_text.h"
@@ -43,12 +46,28 @@ void EchoVarietyName(const ByteString& name) {
   WriteToConsole(SpacesText(static_cast<int32_t>(filler)));
 }
 
-void EchoValue(double value) {
-  char text[kNumberTextMax + 2];
-  const int length = NumberToChars(value, text);
-  text[length] = ' ';
-  text[length + 1] = ' ';
-  WriteBytesToConsole(std::string_view(text, static_cast<std::size_t>(length) + 2));
+// The values of one variety, read before they are echoed: the echo of a row
+// is formatted together and written as one piece, each value followed by two
+// blanks, the same bytes as value by value.
+struct EchoRow {
+  int count = 0;
+  double values[kSlots];
+  char texts[kSlots * kNumberTextMax];
+  int lengths[kSlots];
+  char bytes[kSlots * (kNumberTextMax + 2)];
+};
+EchoRow Echo;
+
+void EchoValues() {
+  NumbersToChars(Echo.values, Echo.count, Echo.texts, Echo.lengths);
+  char* out = Echo.bytes;
+  for (int t = 0; t < Echo.count; ++t) {
+    std::memcpy(out, Echo.texts + t * kNumberTextMax, static_cast<std::size_t>(Echo.lengths[t]));
+    out += Echo.lengths[t];
+    *out++ = ' ';
+    *out++ = ' ';
+  }
+  WriteBytesToConsole(std::string_view(Echo.bytes, static_cast<std::size_t>(out - Echo.bytes)));
 }
 
 }  // namespace
@@ -74,11 +93,13 @@ DataFileOutcome ReadDataFile() {
     const int i = SlotOf(CounterI);
     ReadName(&VarietyNames[i]);
     EchoVarietyName(VarietyNames[i]);
+    Echo.count = 0;
     for (CounterJ = 1; CounterJ <= TraitCount; CounterJ = CounterJ + 1) {
       double& value = TraitValues[i][SlotOf(CounterJ)];
       ReadNumber(&value);
-      EchoValue(value);
+      Echo.values[Echo.count++] = value;
     }
+    EchoValues();
     WriteConsoleText(kLineEnd);
   }
   CloseChannel(kDataChannel);
