@@ -1,9 +1,12 @@
 // One input of the data-reader fuzz target: file input statements, with any
 // mix of target kinds, run on any bytes until the file has no byte left.
 //
-// Layout of an input: byte 0 gives the number of kind selectors (its low five
-// bits, 0 to 31) and the channel (1 + 36 times its high three bits); the
-// selectors follow; every byte after them is the file. Statement s has
+// Layout of an input: byte 0 gives the number of kind selectors (bits 0 to 4,
+// 0 to 31), the channel (bits 5 and 6 pick 1, 100, 200 or 256) and whether
+// the file is padded (bit 7); the selectors follow; every byte after them is
+// the file. A padded file starts with one long field of "a" bytes, so that
+// the input's own bytes meet the end of the channel's 64 KiB read-ahead: the
+// boundary falls among their first 16 bytes, where depends on their count. Statement s has
 // 1 + (selector s >> 3) targets (at most 31), and its target t has the kind
 // that the low three bits of selector s + t pick (cycling through the
 // selectors): the six kinds and one unknown code, text counted twice. With no
@@ -33,6 +36,7 @@
 namespace kyori::fuzz {
 
 inline constexpr InputKind kUnknownKind = 2;
+inline constexpr std::size_t kReadAheadPadding = 65537;
 inline constexpr InputKind kSelectableKinds[8] = {KindInt8,    KindInt16,   KindInt32, KindFloat32,
                                                   KindFloat64, KindText,    KindText,  kUnknownKind};
 
@@ -83,9 +87,11 @@ inline const char* ReadStatements(std::string_view input) {
   if (input.empty()) return nullptr;
   const auto header = static_cast<unsigned char>(input[0]);
   const std::size_t selector_count = std::min<std::size_t>(header & 31u, input.size() - 1);
-  const int32_t channel = 1 + 36 * (header >> 5);
+  constexpr int32_t kChannels[4] = {1, 100, 200, 256};
+  const int32_t channel = kChannels[(header >> 5) & 3u];
   const std::string_view selectors = input.substr(1, selector_count);
-  const std::string_view file = input.substr(1 + selector_count);
+  std::string file(input.substr(1 + selector_count));
+  if (header & 128u) file.insert(0, kReadAheadPadding - file.size() % 17, 'a');
 
   const RunFolder& folder = TheRunFolder();
   if (!WriteFileBytes(folder.data_file, file)) return "the data file could not be written";
