@@ -1,6 +1,13 @@
 #include "app/standardize.h"
 
+#include <algorithm>
 #include <cmath>
+#include <cstddef>
+#include <vector>
+
+#if defined(__SSE2__)
+#include <emmintrin.h>
+#endif
 
 #include "app/calculator_data.h"
 #include "numeric/elementary.h"
@@ -28,33 +35,25 @@ void ScaleTrait(int j) {
 
 bool IsPositiveFinite(float x) { return x > 0 && !std::isinf(x); }
 
-// How many pairs share one pass over the traits. Each pair's sum is a chain
-// of dependent additions and roundings to single; running several chains side
-// by side lets them overlap instead of waiting on one another.
-constexpr int kPairsAtOnce = 8;
-
-// The squared distances of variety k to varieties i .. i + P - 1, each with
-// its own single-precision accumulator and its terms in trait order 1 to m,
-// stored in both triangles.
-template <int P>
-void AccumulatePairs(int k, int i, int m) {
-  const double* row_k = TraitValues[k];
-  const double* rows[P];
-  float sums[P];
-  for (int p = 0; p < P; ++p) {
-    rows[p] = TraitValues[i + p];
-    sums[p] = 0;
+// sums[t] <- (values[t] - x)^2 + sums[t] for t in [0, count): the difference
+// and the square in double, the sum in double with the single widened, the
+// result rounded to single. The count sums are independent of one another,
+// so with SSE2 two of them are formed per instruction, each lane rounding
+// exactly as the scalar operations do.
+void AddSquaredDifferences(const double* values, double x, float* sums, int count) {
+  int t = 0;
+#if defined(__SSE2__)
+  const __m128d vx = _mm_set1_pd(x);
+  for (; t + 2 <= count; t += 2) {
+    const __m128d d = _mm_sub_pd(_mm_loadu_pd(values + t), vx);
+    const __m128i held = _mm_loadl_epi64(reinterpret_cast<const __m128i*>(sums + t));
+    const __m128d sum = _mm_add_pd(_mm_mul_pd(d, d), _mm_cvtps_pd(_mm_castsi128_ps(held)));
+    _mm_storel_epi64(reinterpret_cast<__m128i*>(sums + t), _mm_castps_si128(_mm_cvtpd_ps(sum)));
   }
-  for (int j = 1; j <= m; ++j) {
-    const double x = row_k[j];
-    for (int p = 0; p < P; ++p) {
-      const double d = rows[p][j] - x;
-      sums[p] = static_cast<float>(d * d + static_cast<double>(sums[p]));
-    }
-  }
-  for (int p = 0; p < P; ++p) {
-    DistanceMatrix[k][i + p] = sums[p];
-    DistanceMatrix[i + p][k] = sums[p];
+#endif
+  for (; t < count; ++t) {
+    const double d = values[t] - x;
+    sums[t] = static_cast<float>(d * d + static_cast<double>(sums[t]));
   }
 }
 
@@ -94,11 +93,26 @@ void AccumulateDistances() {
   // operands, so the matrix is symmetric bit for bit: one triangle and the
   // diagonal are computed and the other triangle is mirrored. The square is
   // the product d * d rounded to double, exactly what Power(d, 2) gives.
+  // The values are laid out by trait, so that for variety k and trait j the
+  // terms of all pairs (k, i >= k) come from one run of neighbouring values
+  // and are added, trait after trait, into one row of accumulators.
+  std::vector<double> by_trait(static_cast<std::size_t>(n) * static_cast<std::size_t>(m));
+  for (int j = 1; j <= m; ++j) {
+    for (int i = 1; i <= n; ++i) by_trait[static_cast<std::size_t>(j - 1) * n + (i - 1)] = TraitValues[i][j];
+  }
+  std::vector<float> sums(static_cast<std::size_t>(n) + 1);
   for (CounterK = 1; ToDouble(CounterK) <= VarietyCount; CounterK = static_cast<int16_t>(CounterK + 1)) {
     const int k = CounterK;
-    int i = k;
-    for (; i + kPairsAtOnce - 1 <= n; i += kPairsAtOnce) AccumulatePairs<kPairsAtOnce>(k, i, m);
-    for (; i <= n; ++i) AccumulatePairs<1>(k, i, m);
+    const int count = n - k + 1;
+    std::fill(sums.begin(), sums.end(), 0.0f);
+    for (int j = 1; j <= m; ++j) {
+      const double* column = by_trait.data() + static_cast<std::size_t>(j - 1) * n;
+      AddSquaredDifferences(column + (k - 1), column[k - 1], sums.data(), count);
+    }
+    for (int i = k; i <= n; ++i) {
+      DistanceMatrix[k][i] = sums[static_cast<std::size_t>(i - k)];
+      DistanceMatrix[i][k] = sums[static_cast<std::size_t>(i - k)];
+    }
   }
   CounterI = n + 1;
   CounterJ = m + 1;
