@@ -58,6 +58,63 @@ double MantissaFromBits(double x, int32_t* exponent) {
   return m;
 }
 
+// NaturalLog and Exponential for kRootLanes arguments side by side: the same
+// operations in the same order as the single routines, for the arguments
+// where those take their main path. Their divisions form one chain per
+// argument; several chains overlap.
+constexpr int kRootLanes = 4;
+
+// Arguments of HalfPowers that take the lanes: x / Sqrt2Constant is a
+// normal double below 2^1023, so its exponent is read from the bits and
+// lies in [-1020, 1023], and 0.5 * ln x keeps Exponential in its range.
+bool TakesRootLanes(double x) { return x >= 0x1p-1021 && x < 0x1p+1023; }
+
+void NaturalLogLanes(const double* x, double* result) {
+  double u[kRootLanes];
+  int32_t e[kRootLanes];
+  double s[kRootLanes];
+  for (int p = 0; p < kRootLanes; ++p) {
+    MantissaFromBits(x[p] / Sqrt2Constant, &e[p]);
+    u[p] = x[p] / ScaleByPowerOfTwo(1, e[p]);
+    u[p] = u[p] - 1;
+    s[p] = 0;
+  }
+  for (int k = 9; k >= 1; --k) {
+    for (int p = 0; p < kRootLanes; ++p) s[p] = (k * u[p]) / ((k * u[p]) / (s[p] + (2 * k + 1)) + 2);
+  }
+  for (int p = 0; p < kRootLanes; ++p) result[p] = (e[p] * Ln2Constant) + (u[p] / (s[p] + 1));
+}
+
+void ExponentialLanes(const double* x, double* result) {
+  int32_t k[kRootLanes];
+  double r[kRootLanes];
+  double r2[kRootLanes];
+  double g[kRootLanes];
+  for (int p = 0; p < kRootLanes; ++p) {
+    const double shifted = x[p] >= 0 ? x[p] / Ln2Constant + 0.5 : x[p] / Ln2Constant - 0.5;
+    k[p] = FloorToInt(shifted);
+    r[p] = x[p] - (k[p] * Ln2Constant);
+    r2[p] = r[p] * r[p];
+    g[p] = r2[p] / 22;
+  }
+  for (int i = 18; i >= 6; i -= 4) {
+    for (int p = 0; p < kRootLanes; ++p) g[p] = r2[p] / (i + g[p]);
+  }
+  for (int p = 0; p < kRootLanes; ++p) {
+    const double q = ((g[p] + 2) + r[p]) / ((g[p] + 2) - r[p]);
+    result[p] = ScaleByPowerOfTwo(q, k[p]);
+  }
+}
+
+// Power(x[p], 0.5) for kRootLanes arguments that all take the lanes.
+void HalfPowerLanes(const double* x, double* result) {
+  constexpr double kHalf = 1.0 / 2.0;
+  double t[kRootLanes];
+  NaturalLogLanes(x, t);
+  for (int p = 0; p < kRootLanes; ++p) t[p] = kHalf * t[p];
+  ExponentialLanes(t, result);
+}
+
 }  // namespace
 
 double Power(double x, double y) {
@@ -180,5 +237,19 @@ double AbsValue(double x) {
 }
 
 double ToDouble(double x) { return x; }
+
+void HalfPowers(const double* x, double* result, int count) {
+  int k = 0;
+  for (; k + kRootLanes <= count; k += kRootLanes) {
+    bool lanes = true;
+    for (int p = 0; p < kRootLanes; ++p) lanes = lanes && TakesRootLanes(x[k + p]);
+    if (lanes) {
+      HalfPowerLanes(x + k, result + k);
+    } else {
+      for (int p = 0; p < kRootLanes; ++p) result[k + p] = Power(x[k + p], 1.0 / 2.0);
+    }
+  }
+  for (; k < count; ++k) result[k] = Power(x[k], 1.0 / 2.0);
+}
 
 }  // namespace kyori

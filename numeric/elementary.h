@@ -39,6 +39,9 @@ inline constexpr double Sqrt2Constant = 0x1.6a09e667f3bcdp+0;  // 3FF6A09E667F3B
 // x to the power y: IntegerPower for an integral y in [-2147483647,
 // 2147483647]; otherwise Exponential(y * NaturalLog(x)) for x > 0, else 0.
 double Power(double x, double y);
+// result[k] = Power(x[k], 0.5) for k in [0, count), bit for bit; several
+// arguments are taken side by side, for a row of square roots.
+void HalfPowers(const double* x, double* result, int count);
 // x to the power n by repeated squaring; 1 / acc for negative n.
 double IntegerPower(double x, int32_t n);
 // e to the power x.
