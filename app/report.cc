@@ -20,7 +20,6 @@ namespace {
 constexpr int32_t kOutputChannel = 1;
 constexpr int kNameWidth = 10;
 constexpr std::string_view kZeroCell = "0.000000";
-constexpr double kHalf = 1.0 / 2.0;
 
 enum class ZeroRule { kStandardized, kDistance };
 
@@ -52,6 +51,7 @@ FormattedCell CellFor(double value, ZeroRule rule, const char* text, int length)
 // same bytes as cell by cell. The report writes 2 n (n + m) cells.
 struct CellRow {
   int count = 0;
+  double squared[kSlots];  // a distance row's squared distances
   double values[kSlots];
   FormattedCell cells[kSlots];
   char texts[kSlots * kNumberTextMax];
@@ -109,11 +109,10 @@ double FormatDistanceRow(int i) {
     const int j = SlotOf(CounterJ);
     columns[count] = j;
     mirrored[count] = j < i && SameBits(DistanceMatrix[i][j], DistanceMatrix[j][i]);
-    if (!mirrored[count]) {
-      Row.values[computed++] = Power(static_cast<double>(DistanceMatrix[i][j]), kHalf);
-    }
+    if (!mirrored[count]) Row.squared[computed++] = static_cast<double>(DistanceMatrix[i][j]);
     ++count;
   }
+  HalfPowers(Row.squared, Row.values, computed);  // Power(squared, 0.5) for each
   Row.count = computed;
   FormatRowCells(ZeroRule::kDistance);
   const double last_value = computed > 0 ? Row.values[computed - 1] : CellValue;

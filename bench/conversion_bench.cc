@@ -1,7 +1,7 @@
 // The number conversions every field and every cell goes through:
 // TextToNumber for each value read, NumberToText and NumberToChars for each
 // number shown, NumbersToChars for a report row, and Power(x, 0.5) for each
-// distance cell.
+// distance cell, one by one and a row at a time (HalfPowers).
 #include <benchmark/benchmark.h>
 
 #include <cstddef>
@@ -99,6 +99,19 @@ void BM_PowerHalf(benchmark::State& state) {
   state.SetItemsProcessed(state.iterations());
 }
 BENCHMARK(BM_PowerHalf);
+
+// A distance row's roots at once; items are roots.
+void BM_HalfPowersRow(benchmark::State& state) {
+  std::vector<double> squares;
+  for (double v : ReportValues()) squares.push_back(v * v + 0.25);
+  std::vector<double> roots(squares.size());
+  for (auto _ : state) {
+    HalfPowers(squares.data(), roots.data(), static_cast<int>(squares.size()));
+    benchmark::ClobberMemory();
+  }
+  state.SetItemsProcessed(state.iterations() * static_cast<int64_t>(squares.size()));
+}
+BENCHMARK(BM_HalfPowersRow);
 
 }  // namespace
 }  // namespace kyori
