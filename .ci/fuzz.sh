@@ -44,7 +44,7 @@ for target in "${targets[@]}"; do
   cp -r "fuzz/corpus/$target" "$work/$target"
   echo "== $target: ${seconds} s"
   if "$build/fuzz/$target" "$work/$target" -max_total_time="$seconds" -seed=1 \
-      -timeout=25 -rss_limit_mb=2048 -print_final_stats=1 \
+      -timeout=25 -max_len=4096 -rss_limit_mb=2048 -print_final_stats=1 \
       -artifact_prefix="$work/$target-" </dev/null >"$work/$target.log" 2>&1; then
     grep -E "^#[0-9]+[[:space:]]+DONE|stat::average_exec_per_sec" "$work/$target.log" || true
     passed=$((passed + 1))
