@@ -3,8 +3,8 @@
 #include <cmath>
 #include <cstdint>
 #include <cstring>
+#include <memory>
 #include <string_view>
-#include <vector>
 
 #include "app/calculator_data.h"
 #include "app/console_lines.h"
@@ -87,7 +87,9 @@ void WriteRowCells(double last_value) {
 // triangle: the squared distances are symmetric bit for bit, so the cell of
 // (i, j) is the cell of (j, i), formatted once. A pair whose two squared
 // distances differ in any bit is formatted on its own.
-std::vector<FormattedCell> DistanceCells;
+// Left unfilled: a cell is read only after its row has written it, so the
+// pages of a small table's unused part are never touched.
+std::unique_ptr<FormattedCell[]> DistanceCells;
 
 bool SameBits(float a, float b) {
   uint32_t x;
@@ -177,7 +179,7 @@ void WriteStandardizedSection() {
 }
 
 void WriteDistanceSection() {
-  DistanceCells.assign(static_cast<std::size_t>(kSlots) * kSlots, FormattedCell{});
+  DistanceCells = std::make_unique_for_overwrite<FormattedCell[]>(static_cast<std::size_t>(kSlots) * kSlots);
   WriteToConsole(SpacesText(18));
   for (CounterI = 1; CounterI <= VarietyCount; CounterI = CounterI + 1) {
     PrintCounter("####", CounterI);
@@ -196,7 +198,7 @@ void WriteDistanceSection() {
     WriteConsoleText(kLineEnd);
   }
   KeepLastCellText(ZeroRule::kDistance);
-  DistanceCells = std::vector<FormattedCell>();
+  DistanceCells.reset();
 }
 
 }  // namespace kyori
