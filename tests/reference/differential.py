@@ -71,6 +71,7 @@ def special_value(rng):
         b'9' * rng.randint(16, 25), b'1' + b'0' * rng.randint(15, 40),
         b'0.' + b'0' * rng.randint(4, 40) + b'17', b'&HFFFFFFFFFFFFFFFF', b'&H8000000000000000',
         b'-&H10', b'12345678901234567890.5', b'9' * rng.randint(300, 400),
+        b'1' + b'0' * 400, b'-' + b'9' * 400, b'0.00001', b'-0.0001',
     ])
 
 
@@ -90,6 +91,16 @@ def make_trait_column(rng, rows, risky):
     if mode < 0.23:  # tiny magnitudes
         zeros = rng.randint(3, 25)
         return [b'0.' + b'0' * zeros + str(rng.randint(1, 99999)).encode() for _ in range(rows)]
+    if mode < 0.3:  # many significant digits, near powers of ten
+        col = []
+        for _ in range(rows):
+            digits = ''.join(rng.choice('0123456789') for _ in range(rng.randint(10, 20)))
+            if rng.random() < 0.3:
+                digits = rng.choice(['9' * rng.randint(13, 17), '1' + '0' * rng.randint(13, 17)])
+            point = rng.randint(0, len(digits))
+            text = digits[:point] + '.' + digits[point:]
+            col.append(((rng.random() < 0.3) * '-' + text).encode())
+        return col
     scale = 10 ** rng.uniform(-2, 5)
     decimals_fixed = rng.random() < 0.5
     d = rng.randint(0, 6)
@@ -108,7 +119,8 @@ def make_count(rng, lo, hi):
         n = rng.randint(lo, hi)
         return str(n).encode(), n
     text = rng.choice([b'301', b'300.5', b'2.5', b'3.5', b'-1', b'&H3', b'', b'abc', b'1e3',
-                       b'9' * 400, b'2.0', b'0.9', b'1000', b'-5.5', b'02'])
+                       b'9' * 400, b'2.0', b'0.9', b'1000', b'-5.5', b'02',
+                       b'1' + b'0' * 400, b'-' + b'9' * 400, b'300', b'4.5', b'&O5'])
     value = kyori_ref.text_to_number(text)
     rows = int(value) if 0 <= value < 20 else rng.randint(0, 4)
     return text, rows
@@ -175,6 +187,16 @@ def assemble(rng, tokens):
     return bytes(out)
 
 
+def pad_to_boundary(rng, data):
+    """Puts blanks in front of the first field (they are skipped) so that a
+    chosen byte of the file lands at the end or the start of a 64 KiB block."""
+    interesting = [i for i, b in enumerate(data) if b in b'\r\n, \t"\0'] or [0]
+    k = rng.choice(interesting + [len(data) - 1, len(data)])
+    boundary = rng.choice([65536, 65536, 131072])
+    pad = boundary + rng.choice([-1, 0, 0, 1]) - k
+    return rng.choice([b' ', b'\t']) * max(pad, 0) + data
+
+
 def make_small_data(rng):
     n_text, rows = make_count(rng, 0, 12)
     m_text, cols = make_count(rng, 0, 8)
@@ -189,7 +211,10 @@ def make_small_data(rng):
     for i in range(rows):
         tokens.append(('name', make_name(rng), 'variety'))
         tokens += [('num', columns[j][i], 'value') for j in range(cols)]
-    return assemble(rng, tokens)
+    data = assemble(rng, tokens)
+    if rng.random() < 0.08:
+        data = pad_to_boundary(rng, data)
+    return data
 
 
 def make_large_data(rng, gen_data, n, m):
@@ -220,7 +245,14 @@ def make_stdin(rng, data_name, has_subfolder):
         lines.append(data_name + b',x')
     elif r < 0.16:
         lines.append(b'')
-    lines.append(data_name)
+    elif r < 0.18:
+        lines.append(data_name + b'\r')     # a CR kept in the name
+    elif r < 0.2:
+        lines.append(b'sub')                 # a folder
+    if rng.random() < 0.04:
+        lines.append(data_name + b'\0,junk')  # the reply ends at a NUL byte
+    else:
+        lines.append(data_name)
     r = rng.random()
     if r < 0.05:
         lines.append(b'nodir/out.txt')
@@ -228,6 +260,10 @@ def make_stdin(rng, data_name, has_subfolder):
         lines.append(b'')
     elif r < 0.11:
         lines.append(b'out,txt')
+    elif r < 0.13:
+        lines.append(b'o' * 300)             # a name too long for the file system
+    elif r < 0.15 and has_subfolder:
+        lines.append(b'sub')
     if rng.random() < 0.1:
         lines.append(b'a,b')          # a reply with a comma at the "? " of a stop
     r = rng.random()
@@ -245,7 +281,7 @@ def make_stdin(rng, data_name, has_subfolder):
     r = rng.random()
     if r < 0.1:
         lines.append(b'y,n')
-    lines.append(rng.choice([b'', b'', b'y', b'  ', b'end']))
+    lines.append(rng.choice([b'', b'', b'y', b'  ', b'end', b'z' * 5000, b'q\0,r']))
     if rng.random() < 0.1:
         lines.append(b'extra line')
     ending = rng.random()
