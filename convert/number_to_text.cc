@@ -126,14 +126,14 @@ int WriteNumberText(const char* digits, int32_t exponent, int32_t negative, char
 // repeated multiplication or division by ten, with its exponent and sign.
 // Zero, negative zero, NaN and the infinities have no digits to take.
 struct DigitLoopStart {
-  double value = 0;
-  int32_t exponent = 0;
-  int32_t negative = 0;
-  bool has_digits = false;
+  double value;
+  int32_t exponent;
+  int32_t negative;
+  bool has_digits;
 };
 
 DigitLoopStart StartDigitLoop(double value) {
-  DigitLoopStart start;
+  DigitLoopStart start{0, 0, 0, false};
   if (!(value < 0 || value > 0)) return start;  // zero, negative zero or NaN
   if (value < 0) {
     start.negative = 1;
