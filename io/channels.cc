@@ -164,6 +164,19 @@ int ReadChannelByte(int32_t channel) {
   return static_cast<unsigned char>(slot->read_ahead[slot->read_pos++]);
 }
 
+std::string_view PeekChannelBytes(int32_t channel) {
+  const ChannelSlot* slot = SlotFor(channel);
+  if (slot == nullptr || slot->state != SlotState::kOpen) return {};
+  return std::string_view(slot->read_ahead.data() + slot->read_pos, slot->read_end - slot->read_pos);
+}
+
+void ConsumeChannelBytes(int32_t channel, std::size_t count) {
+  ChannelSlot* slot = SlotFor(channel);
+  if (slot == nullptr) return;
+  const std::size_t unread = slot->read_end - slot->read_pos;
+  slot->read_pos += count < unread ? count : unread;
+}
+
 void GiveBackChannelByte(int32_t channel) {
   ChannelSlot* slot = SlotFor(channel);
   if (slot != nullptr && slot->read_pos > 0) --slot->read_pos;

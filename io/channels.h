@@ -69,6 +69,13 @@ bool FlushChannel(int32_t channel);
 // byte just read, so the next ReadChannelByte returns it again.
 int ReadChannelByte(int32_t channel);
 void GiveBackChannelByte(int32_t channel);
+// The channel's bytes already read ahead and not yet consumed, without
+// reading the file (empty when none are waiting, or the channel is not open);
+// valid until the next operation on the channel. ConsumeChannelBytes marks
+// the first `count` of them consumed, as `count` ReadChannelByte calls would;
+// the last of them can then be given back.
+std::string_view PeekChannelBytes(int32_t channel);
+void ConsumeChannelBytes(int32_t channel, std::size_t count);
 
 // Writes all bytes of `text` to ConsoleOut; `text` is released.
 void WriteToConsole(ByteString text);
