@@ -35,25 +35,53 @@ void ScaleTrait(int j) {
 
 bool IsPositiveFinite(float x) { return x > 0 && !std::isinf(x); }
 
-// sums[t] <- (values[t] - x)^2 + sums[t] for t in [0, count): the difference
-// and the square in double, the sum in double with the single widened, the
-// result rounded to single. The count sums are independent of one another,
-// so with SSE2 two of them are formed per instruction, each lane rounding
+// For each of R rows r: sums[r][t] <- (values[t] - x[r])^2 + sums[r][t], t in
+// [0, count): the difference and the square in double, the sum in double
+// with the single widened, the result rounded to single. Each value is
+// loaded once for the R rows. The sums are independent of one another, so
+// with SSE2 two of them are formed per instruction, each lane rounding
 // exactly as the scalar operations do.
-void AddSquaredDifferences(const double* values, double x, float* sums, int count) {
+template <int R>
+void AddSquaredDifferences(const double* values, const double* x, float* const* sums, int count) {
   int t = 0;
 #if defined(__SSE2__)
-  const __m128d vx = _mm_set1_pd(x);
+  __m128d vx[R];
+  for (int r = 0; r < R; ++r) vx[r] = _mm_set1_pd(x[r]);
   for (; t + 2 <= count; t += 2) {
-    const __m128d d = _mm_sub_pd(_mm_loadu_pd(values + t), vx);
-    const __m128i held = _mm_loadl_epi64(reinterpret_cast<const __m128i*>(sums + t));
-    const __m128d sum = _mm_add_pd(_mm_mul_pd(d, d), _mm_cvtps_pd(_mm_castsi128_ps(held)));
-    _mm_storel_epi64(reinterpret_cast<__m128i*>(sums + t), _mm_castps_si128(_mm_cvtpd_ps(sum)));
+    const __m128d v = _mm_loadu_pd(values + t);
+    for (int r = 0; r < R; ++r) {
+      const __m128d d = _mm_sub_pd(v, vx[r]);
+      const __m128i held = _mm_loadl_epi64(reinterpret_cast<const __m128i*>(sums[r] + t));
+      const __m128d sum = _mm_add_pd(_mm_mul_pd(d, d), _mm_cvtps_pd(_mm_castsi128_ps(held)));
+      _mm_storel_epi64(reinterpret_cast<__m128i*>(sums[r] + t), _mm_castps_si128(_mm_cvtpd_ps(sum)));
+    }
   }
 #endif
   for (; t < count; ++t) {
-    const double d = values[t] - x;
-    sums[t] = static_cast<float>(d * d + static_cast<double>(sums[t]));
+    for (int r = 0; r < R; ++r) {
+      const double d = values[t] - x[r];
+      sums[r][t] = static_cast<float>(d * d + static_cast<double>(sums[r][t]));
+    }
+  }
+}
+
+// How many varieties' rows of accumulators share one pass over the values:
+// each value is read from memory once for all of them.
+constexpr int kRowsAtOnce = 4;
+
+// The rows of accumulators of varieties k .. k + rows - 1 against varieties
+// k .. n, over all traits in order. by_trait holds the values by trait.
+void AccumulateRows(const std::vector<double>& by_trait, int n, int m, int k, int rows,
+                    float* const* sums) {
+  const int count = n - k + 1;
+  for (int j = 1; j <= m; ++j) {
+    const double* column = by_trait.data() + static_cast<std::size_t>(j - 1) * n + (k - 1);
+    switch (rows) {
+      case 4: AddSquaredDifferences<4>(column, column, sums, count); break;
+      case 3: AddSquaredDifferences<3>(column, column, sums, count); break;
+      case 2: AddSquaredDifferences<2>(column, column, sums, count); break;
+      default: AddSquaredDifferences<1>(column, column, sums, count); break;
+    }
   }
 }
 
@@ -95,25 +123,29 @@ void AccumulateDistances() {
   // the product d * d rounded to double, exactly what Power(d, 2) gives.
   // The values are laid out by trait, so that for variety k and trait j the
   // terms of all pairs (k, i >= k) come from one run of neighbouring values
-  // and are added, trait after trait, into one row of accumulators.
+  // and are added, trait after trait, into one row of accumulators; a few
+  // varieties' rows are filled in the same pass. A row of variety k + r also
+  // gets the pairs (k + r, k .. k + r - 1), which are not kept: those come
+  // from the rows before, mirrored.
   std::vector<double> by_trait(static_cast<std::size_t>(n) * static_cast<std::size_t>(m));
   for (int j = 1; j <= m; ++j) {
     for (int i = 1; i <= n; ++i) by_trait[static_cast<std::size_t>(j - 1) * n + (i - 1)] = TraitValues[i][j];
   }
-  std::vector<float> sums(static_cast<std::size_t>(n) + 1);
-  for (CounterK = 1; ToDouble(CounterK) <= VarietyCount; CounterK = static_cast<int16_t>(CounterK + 1)) {
-    const int k = CounterK;
-    const int count = n - k + 1;
-    std::fill(sums.begin(), sums.end(), 0.0f);
-    for (int j = 1; j <= m; ++j) {
-      const double* column = by_trait.data() + static_cast<std::size_t>(j - 1) * n;
-      AddSquaredDifferences(column + (k - 1), column[k - 1], sums.data(), count);
-    }
-    for (int i = k; i <= n; ++i) {
-      DistanceMatrix[k][i] = sums[static_cast<std::size_t>(i - k)];
-      DistanceMatrix[i][k] = sums[static_cast<std::size_t>(i - k)];
+  std::vector<float> accumulators(static_cast<std::size_t>(kRowsAtOnce) * (static_cast<std::size_t>(n) + 1));
+  float* sums[kRowsAtOnce];
+  for (int r = 0; r < kRowsAtOnce; ++r) sums[r] = accumulators.data() + static_cast<std::size_t>(r) * (n + 1);
+  for (int k = 1; k <= n; k += kRowsAtOnce) {
+    const int rows = std::min(kRowsAtOnce, n - k + 1);
+    std::fill(accumulators.begin(), accumulators.end(), 0.0f);
+    AccumulateRows(by_trait, n, m, k, rows, sums);
+    for (int r = 0; r < rows; ++r) {
+      for (int i = k + r; i <= n; ++i) {
+        DistanceMatrix[k + r][i] = sums[r][i - k];
+        DistanceMatrix[i][k + r] = sums[r][i - k];
+      }
     }
   }
+  CounterK = static_cast<int16_t>(n + 1);
   CounterI = n + 1;
   CounterJ = m + 1;
 }
