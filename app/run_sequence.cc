@@ -1,5 +1,8 @@
 #include "app/run_sequence.h"
 
+#include <initializer_list>
+#include <string_view>
+
 #include "app/calculator_data.h"
 #include "app/console_lines.h"
 #include "app/data_file.h"
@@ -31,14 +34,13 @@ void StartUp() {
   platform::BeginConsoleSession();
 }
 
+void WriteConsoleLines(std::initializer_list<std::string_view> lines) {
+  for (std::string_view line : lines) WriteConsoleLine(line);
+}
+
 void WriteIntroduction() {
-  WriteConsoleLine(texts::kIntro1.bytes);
-  WriteConsoleLine(texts::kIntro2.bytes);
-  WriteConsoleLine(texts::kIntro3.bytes);
-  WriteConsoleLine(texts::kIntro4.bytes);
-  WriteConsoleLine(texts::kIntro5.bytes);
-  WriteConsoleLine(texts::kIntro6.bytes);
-  WriteConsoleLine("");
+  WriteConsoleLines({texts::kIntro1.bytes, texts::kIntro2.bytes, texts::kIntro3.bytes,
+                     texts::kIntro4.bytes, texts::kIntro5.bytes, texts::kIntro6.bytes, ""});
 }
 
 // Asks for a file name until one opens on channel 1 in `mode`. Returns false
@@ -84,13 +86,8 @@ void ReportWriteFailure(RunState& run) {
 }
 
 void WriteClosingAdvice() {
-  WriteConsoleLine("");
-  WriteConsoleLine(texts::kAdvice1.bytes);
-  WriteConsoleLine(texts::kAdvice2.bytes);
-  WriteConsoleLine(texts::kAdvice3.bytes);
-  WriteConsoleLine(texts::kAdvice4.bytes);
-  WriteConsoleLine(texts::kAdvice5.bytes);
-  WriteConsoleLine(texts::kAdvice6.bytes);
+  WriteConsoleLines({"", texts::kAdvice1.bytes, texts::kAdvice2.bytes, texts::kAdvice3.bytes,
+                     texts::kAdvice4.bytes, texts::kAdvice5.bytes, texts::kAdvice6.bytes});
 }
 
 // The end of every run: channel 1 closed (a late write failure reported),
