@@ -7,19 +7,17 @@
 #include <cstring>
 #include <limits>
 
+#include "tests/double_bits.h"
+
 namespace kyori {
 namespace {
 
-constexpr double kInf = std::numeric_limits<double>::infinity();
-constexpr double kNaN = std::numeric_limits<double>::quiet_NaN();
-constexpr double kLargest = std::numeric_limits<double>::max();
-constexpr double kSmallestSubnormal = std::numeric_limits<double>::denorm_min();
+using testing::kInf;
+using testing::kLargest;
+using testing::kNaN;
+using testing::kSmallestSubnormal;
 
-uint64_t Bits(double x) {
-  uint64_t bits;
-  std::memcpy(&bits, &x, sizeof bits);
-  return bits;
-}
+using testing::BitsOf;
 
 // Equal bit patterns, except that any NaN matches any NaN.
 void ExpectSameDouble(double expected, double actual, const char* what) {
@@ -27,7 +25,7 @@ void ExpectSameDouble(double expected, double actual, const char* what) {
     EXPECT_TRUE(std::isnan(actual)) << what << " gave " << actual;
     return;
   }
-  EXPECT_EQ(Bits(expected), Bits(actual))
+  EXPECT_EQ(BitsOf(expected), BitsOf(actual))
       << what << ": expected " << std::hexfloat << expected << ", got " << actual;
 }
 

@@ -12,17 +12,15 @@
 #include <random>
 #include <vector>
 
+#include "tests/double_bits.h"
+
 namespace kyori {
 namespace {
 
-constexpr double kInf = std::numeric_limits<double>::infinity();
-constexpr double kNaN = std::numeric_limits<double>::quiet_NaN();
+using testing::kInf;
+using testing::kNaN;
 
-uint64_t BitsOf(double x) {
-  uint64_t bits;
-  std::memcpy(&bits, &x, sizeof bits);
-  return bits;
-}
+using testing::BitsOf;
 
 void ExpectSameAsPower(const std::vector<double>& x) {
   const int count = static_cast<int>(x.size());

@@ -8,13 +8,15 @@
 #include <string>
 #include <string_view>
 
+#include "tests/double_bits.h"
+
 namespace kyori {
 namespace {
 
-constexpr double kInf = std::numeric_limits<double>::infinity();
-constexpr double kNaN = std::numeric_limits<double>::quiet_NaN();
-constexpr double kLargest = std::numeric_limits<double>::max();
-constexpr double kSmallestSubnormal = std::numeric_limits<double>::denorm_min();
+using testing::kInf;
+using testing::kLargest;
+using testing::kNaN;
+using testing::kSmallestSubnormal;
 
 std::string TextOf(double value) { return std::string(NumberToText(value).View()); }
 
