@@ -12,7 +12,7 @@
 
 #include <cstdint>
 
-#include "io/byte_string.h"
+#include "text/byte_string.h"
 
 namespace kyori {
 

@@ -6,7 +6,7 @@
 #include <cstdint>
 #include <string_view>
 
-#include "io/byte_string.h"
+#include "text/byte_string.h"
 
 namespace kyori {
 

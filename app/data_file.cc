@@ -7,9 +7,10 @@
 #include "app/console_lines.h"
 #include "convert/number_to_text.h"
 #include "convert/picture_template.h"
+#include "io/template_printer.h"
 #include "io/channels.h"
 #include "io/input_statement.h"
-#include "io/texts.h"
+#include "text/texts.h"
 #include "numeric/elementary.h"
 
 namespace kyori {

@@ -10,8 +10,9 @@
 #include "app/console_lines.h"
 #include "convert/number_to_text.h"
 #include "convert/picture_template.h"
+#include "io/template_printer.h"
 #include "io/channels.h"
-#include "io/texts.h"
+#include "text/texts.h"
 #include "numeric/elementary.h"
 
 namespace kyori {

@@ -12,8 +12,8 @@
 #include "convert/picture_template.h"
 #include "io/channels.h"
 #include "io/input_statement.h"
-#include "io/platform.h"
-#include "io/texts.h"
+#include "platform/platform.h"
+#include "text/texts.h"
 
 namespace kyori {
 namespace {

@@ -11,7 +11,7 @@
 
 #include "convert/number_to_text.h"
 #include "convert/text_to_number.h"
-#include "io/byte_string.h"
+#include "text/byte_string.h"
 #include "numeric/elementary.h"
 
 namespace kyori {

@@ -13,7 +13,7 @@
 
 #include "app/calculator_data.h"
 #include "app/report.h"
-#include "io/byte_string.h"
+#include "text/byte_string.h"
 #include "io/channels.h"
 #include "io/input_statement.h"
 

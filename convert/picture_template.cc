@@ -4,9 +4,6 @@
 #include <cstdio>
 #include <cstring>
 #include <string_view>
-#include <utility>
-
-#include "io/channels.h"
 
 namespace kyori {
 
@@ -151,10 +148,6 @@ ByteString FormatWithTemplate(ByteString picture) {
   OutputBuffer out;
   FormatInto(out, TemplateBytes(picture));
   return TextFromBytes(std::string_view(out.bytes, std::strlen(out.bytes)));
-}
-
-void PrintWithTemplate(ByteString picture) {
-  WriteToConsole(FormatWithTemplate(std::move(picture)));
 }
 
 ByteString LeftOfText(ByteString source, int32_t n) {

@@ -20,7 +20,7 @@
 
 #include <cstdint>
 
-#include "io/byte_string.h"
+#include "text/byte_string.h"
 
 namespace kyori {
 
@@ -37,8 +37,6 @@ extern TemplateArgumentList TemplateArguments;
 // The template formatted with TemplateArguments, as a new text; the template
 // is released.
 ByteString FormatWithTemplate(ByteString picture);
-// Formats the template and writes the result to the console, with no line end.
-void PrintWithTemplate(ByteString picture);
 // The first n bytes of `source` as a new text; `source` is released. When n
 // exceeds the source's length the result is the whole source (no padding); a
 // negative n gives the empty text.

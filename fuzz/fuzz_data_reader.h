@@ -29,7 +29,7 @@
 
 #include "fuzz/fuzz_run.h"
 #include "fuzz/global_state.h"
-#include "io/byte_string.h"
+#include "text/byte_string.h"
 #include "io/channels.h"
 #include "io/input_statement.h"
 

@@ -17,7 +17,7 @@
 #include <string_view>
 
 #include "convert/number_to_text.h"
-#include "io/byte_string.h"
+#include "text/byte_string.h"
 
 namespace kyori::fuzz {
 

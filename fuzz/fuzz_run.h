@@ -27,7 +27,7 @@
 
 #include "app/run_sequence.h"
 #include "fuzz/global_state.h"
-#include "io/byte_string.h"
+#include "text/byte_string.h"
 
 namespace kyori::fuzz {
 

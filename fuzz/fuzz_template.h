@@ -21,7 +21,7 @@
 
 #include "convert/picture_template.h"
 #include "fuzz/global_state.h"
-#include "io/byte_string.h"
+#include "text/byte_string.h"
 
 namespace kyori::fuzz {
 

@@ -7,7 +7,7 @@
 
 #include "app/calculator_data.h"
 #include "convert/picture_template.h"
-#include "io/byte_string.h"
+#include "text/byte_string.h"
 #include "io/channels.h"
 #include "io/input_statement.h"
 

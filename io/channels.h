@@ -24,8 +24,8 @@
 #include <cstdint>
 #include <string_view>
 
-#include "io/byte_string.h"
-#include "io/platform.h"
+#include "text/byte_string.h"
+#include "platform/platform.h"
 
 namespace kyori {
 

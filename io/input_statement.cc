@@ -7,7 +7,7 @@
 
 #include "convert/text_to_number.h"
 #include "io/channels.h"
-#include "io/texts.h"
+#include "text/texts.h"
 
 namespace kyori {
 

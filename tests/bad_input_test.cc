@@ -13,7 +13,7 @@
 #include <string>
 #include <thread>
 
-#include "io/texts.h"
+#include "text/texts.h"
 #include "tests/program_runner.h"
 #include "tests/test_files.h"
 

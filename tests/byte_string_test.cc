@@ -1,4 +1,4 @@
-#include "io/byte_string.h"
+#include "text/byte_string.h"
 
 #include <gtest/gtest.h>
 #include <unistd.h>
@@ -9,7 +9,7 @@
 #include <string>
 #include <vector>
 
-#include "io/texts.h"
+#include "text/texts.h"
 #include "tests/test_files.h"
 
 namespace kyori {

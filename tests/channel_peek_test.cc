@@ -7,7 +7,7 @@
 #include <string>
 #include <string_view>
 
-#include "io/byte_string.h"
+#include "text/byte_string.h"
 #include "io/channels.h"
 #include "tests/test_files.h"
 

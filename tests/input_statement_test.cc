@@ -16,9 +16,9 @@
 #include <gtest/gtest.h>
 
 #include "convert/text_to_number.h"
-#include "io/byte_string.h"
+#include "text/byte_string.h"
 #include "io/channels.h"
-#include "io/texts.h"
+#include "text/texts.h"
 
 namespace kyori {
 namespace {

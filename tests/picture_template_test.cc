@@ -10,7 +10,8 @@
 #include <string_view>
 
 #include "io/channels.h"
-#include "io/platform.h"
+#include "io/template_printer.h"
+#include "platform/platform.h"
 
 namespace kyori {
 namespace {

@@ -10,7 +10,7 @@
 #include <filesystem>
 #include <string>
 
-#include "io/byte_string.h"
+#include "text/byte_string.h"
 #include "io/channels.h"
 #include "tests/test_files.h"
 

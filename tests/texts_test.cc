@@ -1,6 +1,6 @@
 // Every Shift-JIS text of the program must be the code page 932 encoding of
 // the readable text written beside it.
-#include "io/texts.h"
+#include "text/texts.h"
 
 #include <gtest/gtest.h>
 

@@ -13,7 +13,7 @@
 #include <atomic>
 #include <string>
 
-#include "io/platform.h"
+#include "platform/platform.h"
 
 namespace kyori::platform {
 namespace {

@@ -2,8 +2,8 @@
 // for people and for the check against code page 932) beside its bytes as
 // escapes. Raw Shift-JIS never appears in a literal, because many second bytes
 // are 0x5C, the backslash. Code writes `.bytes`; nothing writes `.readable`.
-#ifndef KYORI_IO_TEXTS_H_
-#define KYORI_IO_TEXTS_H_
+#ifndef KYORI_TEXT_TEXTS_H_
+#define KYORI_TEXT_TEXTS_H_
 
 #include <string_view>
 
@@ -198,4 +198,4 @@ inline constexpr const SjisText* kAllTexts[] = {
 
 }  // namespace kyori::texts
 
-#endif  // KYORI_IO_TEXTS_H_
+#endif  // KYORI_TEXT_TEXTS_H_

@@ -22,8 +22,8 @@
 // - WriteDebugMessage: the debugger output (standard error on POSIX).
 // - BeginConsoleSession/EndConsoleSession: whatever the console needs for the
 //   run to show Shift-JIS, undone at the end (nothing on POSIX).
-#ifndef KYORI_IO_PLATFORM_H_
-#define KYORI_IO_PLATFORM_H_
+#ifndef KYORI_PLATFORM_PLATFORM_H_
+#define KYORI_PLATFORM_PLATFORM_H_
 
 #include <cstddef>
 #include <cstdint>
@@ -46,4 +46,4 @@ void EndConsoleSession();
 
 }  // namespace kyori::platform
 
-#endif  // KYORI_IO_PLATFORM_H_
+#endif  // KYORI_PLATFORM_PLATFORM_H_

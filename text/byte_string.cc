@@ -1,12 +1,12 @@
-#include "io/byte_string.h"
+#include "text/byte_string.h"
 
 #include <cstdlib>
 #include <cstring>
 #include <mutex>
 #include <unordered_set>
 
-#include "io/platform.h"
-#include "io/texts.h"
+#include "platform/platform.h"
+#include "text/texts.h"
 
 namespace kyori {
 namespace {

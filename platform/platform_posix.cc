@@ -1,6 +1,6 @@
 // The POSIX platform layer: open(2) with an exclusive advisory lock standing
 // in for an open without sharing.
-#include "io/platform.h"
+#include "platform/platform.h"
 
 #include <errno.h>
 #include <fcntl.h>

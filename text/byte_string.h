@@ -16,8 +16,8 @@
 // value takes ownership of it and releases it before returning; callers that
 // keep a variable's value pass CopyOfText(variable). Results are new texts
 // owned by the caller.
-#ifndef KYORI_IO_BYTE_STRING_H_
-#define KYORI_IO_BYTE_STRING_H_
+#ifndef KYORI_TEXT_BYTE_STRING_H_
+#define KYORI_TEXT_BYTE_STRING_H_
 
 #include <cstdint>
 #include <string_view>
@@ -74,4 +74,4 @@ int32_t LiveByteStringCount();
 
 }  // namespace kyori
 
-#endif  // KYORI_IO_BYTE_STRING_H_
+#endif  // KYORI_TEXT_BYTE_STRING_H_
