@@ -8,6 +8,7 @@
 
 #include "app/calculator_data.h"
 #include "app/console_lines.h"
+#include "app/report_cells.h"
 #include "convert/number_to_text.h"
 #include "convert/picture_template.h"
 #include "io/template_printer.h"
@@ -20,32 +21,6 @@ namespace {
 
 constexpr int32_t kOutputChannel = 1;
 constexpr int kNameWidth = 10;
-constexpr std::string_view kZeroCell = "0.000000";
-
-enum class ZeroRule { kStandardized, kDistance };
-
-bool PrintsAsZero(double value, ZeroRule rule) {
-  if (std::isnan(value)) return true;
-  return rule == ZeroRule::kStandardized ? value == 0 : value < DistanceZeroThreshold;
-}
-
-// One cell as written: the first CellWidth bytes of the value's text (the
-// whole text when shorter), or the zero text. The blank after it is not held.
-struct FormattedCell {
-  char bytes[CellWidth];
-  uint8_t length;
-};
-
-FormattedCell CellFor(double value, ZeroRule rule, const char* text, int length) {
-  FormattedCell cell;
-  const std::string_view chosen =
-      PrintsAsZero(value, rule)
-          ? kZeroCell
-          : std::string_view(text, static_cast<std::size_t>(length < CellWidth ? length : CellWidth));
-  std::memcpy(cell.bytes, chosen.data(), chosen.size());
-  cell.length = static_cast<uint8_t>(chosen.size());
-  return cell;
-}
 
 // The cells of one row. The numbers of a row are formatted together, and the
 // row goes to each copy as one write: every cell followed by one blank, the

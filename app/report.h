@@ -10,10 +10,9 @@
 #ifndef KYORI_APP_REPORT_H_
 #define KYORI_APP_REPORT_H_
 
-namespace kyori {
+#include "app/report_cells.h"
 
-inline constexpr int CellWidth = 8;
-inline constexpr double DistanceZeroThreshold = 0x1.4f8b588e368f1p-17;  // 3EE4F8B588E368F1, 0.00001
+namespace kyori {
 
 // Headings and the standardized rows; then the heading of the results.
 void WriteStandardizedSection();

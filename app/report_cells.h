@@ -1,0 +1,40 @@
+// The report's cells: each number is the first 8 bytes of its general text
+// (the whole text when shorter), or "0.000000" for a standardized value of
+// exactly 0, a distance below DistanceZeroThreshold, and a NaN. In the
+// report every cell is followed by one blank.
+//
+// Examples (standardized): 1.234567891 -> "1.234567", -0.5 -> "-0.5",
+// 0 -> "0.000000", 0.00002 ("2.00000000000000e-05") -> "2.000000".
+// Examples (distance): 0.000001 -> "0.000000", 2.5 -> "2.5".
+#ifndef KYORI_APP_REPORT_CELLS_H_
+#define KYORI_APP_REPORT_CELLS_H_
+
+#include <cstdint>
+#include <string_view>
+
+namespace kyori {
+
+inline constexpr int CellWidth = 8;
+inline constexpr double DistanceZeroThreshold = 0x1.4f8b588e368f1p-17;  // 3EE4F8B588E368F1, 0.00001
+inline constexpr std::string_view kZeroCell = "0.000000";
+
+enum class ZeroRule { kStandardized, kDistance };
+
+bool PrintsAsZero(double value, ZeroRule rule);
+
+// One cell as written; the blank after it is not held.
+struct FormattedCell {
+  char bytes[CellWidth];
+  uint8_t length;
+};
+
+// The cell of `value` whose general text is text[0 .. length).
+FormattedCell CellFor(double value, ZeroRule rule, const char* text, int length);
+
+// Writes the cells of values[0 .. count), each followed by one blank, at
+// `out` (room for count * (CellWidth + 1) bytes); returns the end.
+char* AppendCells(const double* values, int count, ZeroRule rule, char* out);
+
+}  // namespace kyori
+
+#endif  // KYORI_APP_REPORT_CELLS_H_
