@@ -19,8 +19,8 @@ bool IsPositiveFinite(float x) { return x > 0 && !std::isinf(x); }
 
 }  // namespace
 
-bool StandardizeTraitValues(double* first, std::ptrdiff_t stride, int varieties, double variety_count,
-                            double& mean, float& spread) {
+bool TraitMeanAndSpread(const double* first, std::ptrdiff_t stride, int varieties, double variety_count,
+                        double& mean, float& spread) {
   for (int i = 0; i < varieties; ++i) {
     const double x = first[i * stride];
     mean = mean + x;
@@ -37,6 +37,12 @@ bool StandardizeTraitValues(double* first, std::ptrdiff_t stride, int varieties,
   // precision and leave a negative sum. Such a trait is identical data.
   if (!IsPositiveFinite(spread)) return false;
   spread = static_cast<float>(Power(static_cast<double>(spread), kHalf));
+  return true;
+}
+
+bool StandardizeTraitValues(double* first, std::ptrdiff_t stride, int varieties, double variety_count,
+                            double& mean, float& spread) {
+  if (!TraitMeanAndSpread(first, stride, varieties, variety_count, mean, spread)) return false;
   for (int i = 0; i < varieties; ++i) {
     double& value = first[i * stride];
     value = (value - mean) / static_cast<double>(spread);

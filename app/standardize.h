@@ -18,6 +18,12 @@ namespace kyori {
 // Examples: 3 -> 3, 2.5 -> 2, 0.5 -> 0, -4 -> 0.
 int LoopCount(double count);
 
+// The steps of StandardizeTraitValues before the values are scaled: `mean`
+// and `spread` end as the mean and the single-precision standard deviation.
+// Returns false when the trait is identical data.
+bool TraitMeanAndSpread(const double* first, std::ptrdiff_t stride, int varieties, double variety_count,
+                        double& mean, float& spread);
+
 // Standardizes one trait's values in place: `varieties` values, the first at
 // `first`, each `stride` doubles after the one before. The arithmetic of the
 // report: the mean is the double sum over the values divided by

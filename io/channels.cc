@@ -18,6 +18,7 @@ enum class SlotState : uint8_t { kClosed, kOpen, kFailed };
 struct ChannelSlot {
   SlotState state = SlotState::kClosed;
   platform::FileHandle handle = platform::kInvalidHandle;
+  bool owns_handle = true;  // false for a standard handle lent by AttachChannel
   bool write_failed = false;
   std::vector<char> pending_out;  // written, not yet sent to the file
   // Read-ahead: bytes [read_pos, read_end) are not yet consumed; the byte at
@@ -108,6 +109,19 @@ void OpenChannel(ByteString name, OpenMode mode, int32_t channel) {
   const platform::FileHandle handle = platform::OpenFile(name.IsNull() ? "" : name.Data(), mode);
   slot->handle = handle;
   slot->state = handle == platform::kInvalidHandle ? SlotState::kFailed : SlotState::kOpen;
+  slot->owns_handle = true;
+  slot->write_failed = false;
+  slot->read_pos = slot->read_end = 0;
+  slot->pending_out.clear();
+}
+
+void AttachChannel(int32_t channel, platform::FileHandle handle) {
+  ChannelSlot* slot = SlotFor(channel);
+  if (slot == nullptr) return;
+  CloseChannel(channel);
+  slot->handle = handle;
+  slot->state = handle == platform::kInvalidHandle ? SlotState::kFailed : SlotState::kOpen;
+  slot->owns_handle = false;
   slot->write_failed = false;
   slot->read_pos = slot->read_end = 0;
   slot->pending_out.clear();
@@ -123,7 +137,7 @@ bool CloseChannel(int32_t channel) {
   if (slot == nullptr || slot->state == SlotState::kClosed) return true;
   if (slot->state == SlotState::kOpen) {
     SendPendingOutput(*slot);
-    if (!platform::CloseFile(slot->handle)) slot->write_failed = true;
+    if (slot->owns_handle && !platform::CloseFile(slot->handle)) slot->write_failed = true;
   }
   const bool all_written = !slot->write_failed;
   slot->state = SlotState::kClosed;

@@ -51,6 +51,9 @@ void TakeConsoleHandles();
 // `name` is released. A channel still open is closed first. Channel numbers
 // outside 1 to 256 are ignored.
 void OpenChannel(ByteString name, OpenMode mode, int32_t channel);
+// Opens `channel` on a handle the program already holds (standard input, for
+// a data file read from a pipe); closing the channel leaves the handle open.
+void AttachChannel(int32_t channel, platform::FileHandle handle);
 // True when the last open of `channel` succeeded and it has not been closed.
 bool ChannelIsOpen(int32_t channel);
 // Closes `channel` if it is open or failed; closing again does nothing.

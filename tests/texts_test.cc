@@ -1,5 +1,6 @@
 // Every Shift-JIS text of the program must be the code page 932 encoding of
 // the readable text written beside it.
+#include "frontend/batch_texts.h"
 #include "text/texts.h"
 
 #include <gtest/gtest.h>
@@ -34,6 +35,9 @@ std::string EncodeWithIconv(std::string_view utf8) {
 
 TEST(TextsTest, EveryTextIsTheCodePage932EncodingOfItsReadableForm) {
   for (const texts::SjisText* text : texts::kAllTexts) {
+    EXPECT_EQ(EncodeWithIconv(text->readable), std::string(text->bytes)) << text->readable;
+  }
+  for (const texts::SjisText* text : texts::kAllBatchTexts) {
     EXPECT_EQ(EncodeWithIconv(text->readable), std::string(text->bytes)) << text->readable;
   }
 }

@@ -1,0 +1,217 @@
+#include "app/collection_arithmetic.h"
+
+#include <algorithm>
+#include <cmath>
+
+#if defined(__SSE2__)
+#include <emmintrin.h>
+#endif
+
+#include "app/parallel.h"
+#include "app/squared_distances.h"
+#include "app/standardize.h"
+#include "numeric/elementary.h"
+
+namespace kyori {
+namespace {
+
+bool AllFinite(const double* x, int n) {
+  for (int i = 0; i < n; ++i) {
+    if (!std::isfinite(x[i])) return false;
+  }
+  return true;
+}
+
+bool AllEqual(const double* x, int n) {
+  for (int i = 1; i < n; ++i) {
+    if (x[i] != x[0]) return false;
+  }
+  return true;
+}
+
+// Two passes in double: the mean, then the sum of squared deviations.
+struct AccurateMoments {
+  double mean;
+  double deviation;  // sample standard deviation, divisor n - 1
+};
+
+AccurateMoments MomentsOf(const double* x, int n) {
+  double sum = 0;
+  for (int i = 0; i < n; ++i) sum += x[i];
+  const double mean = sum / n;
+  double squares = 0;
+  for (int i = 0; i < n; ++i) {
+    const double d = x[i] - mean;
+    squares += d * d;
+  }
+  return {mean, std::sqrt(squares / (n - 1))};
+}
+
+TraitStop StandardizeCompatible(Collection& c) {
+  for (int j = 0; j < c.traits; ++j) {
+    double mean = 0;
+    float spread = 0;
+    if (!StandardizeTraitValues(c.Trait(j), 1, c.varieties, c.variety_count, mean, spread)) {
+      return {TraitStop::kIdentical, j};
+    }
+  }
+  return {};
+}
+
+TraitStop StandardizeAccurate(Collection& c) {
+  const int n = c.varieties;
+  for (int j = 0; j < c.traits; ++j) {
+    double* x = c.Trait(j);
+    if (!AllFinite(x, n)) return {TraitStop::kNotFinite, j};
+    if (AllEqual(x, n)) return {TraitStop::kIdentical, j};
+    const AccurateMoments m = MomentsOf(x, n);
+    for (int i = 0; i < n; ++i) x[i] = (x[i] - m.mean) / m.deviation;
+  }
+  return {};
+}
+
+// For each of R rows r: sums[r][t] += (values[t] - x[r])^2 in double, t in
+// [0, count); two sums per SSE2 instruction, each rounding as the scalar
+// operations do.
+template <int R>
+void AddSquaredDifferencesDouble(const double* values, const double* x, double* const* sums, int count) {
+  int t = 0;
+#if defined(__SSE2__)
+  __m128d vx[R];
+  for (int r = 0; r < R; ++r) vx[r] = _mm_set1_pd(x[r]);
+  for (; t + 2 <= count; t += 2) {
+    const __m128d v = _mm_loadu_pd(values + t);
+    for (int r = 0; r < R; ++r) {
+      const __m128d d = _mm_sub_pd(v, vx[r]);
+      _mm_storeu_pd(sums[r] + t, _mm_add_pd(_mm_loadu_pd(sums[r] + t), _mm_mul_pd(d, d)));
+    }
+  }
+#endif
+  for (; t < count; ++t) {
+    for (int r = 0; r < R; ++r) {
+      const double d = values[t] - x[r];
+      sums[r][t] = sums[r][t] + d * d;
+    }
+  }
+}
+
+void AccumulateSquaredRowsDouble(const double* by_trait, int varieties, int traits, int first, int rows,
+                                 double* const* sums) {
+  const int count = varieties - first;
+  for (int r = 0; r < rows; ++r) std::fill(sums[r], sums[r] + count, 0.0);
+  for (int j = 0; j < traits; ++j) {
+    const double* column = by_trait + static_cast<std::size_t>(j) * varieties + first;
+    switch (rows) {
+      case 4: AddSquaredDifferencesDouble<4>(column, column, sums, count); break;
+      case 3: AddSquaredDifferencesDouble<3>(column, column, sums, count); break;
+      case 2: AddSquaredDifferencesDouble<2>(column, column, sums, count); break;
+      default: AddSquaredDifferencesDouble<1>(column, column, sums, count); break;
+    }
+  }
+}
+
+// Fills the triangle block by block: block b holds the rows
+// b * kRowsAtOnce .. + kRowsAtOnce - 1, each row's pairs with the varieties
+// after it. Blocks are handed out to the workers as they come free.
+template <typename Sum, typename Accumulate, typename Store>
+void FillTriangle(const Collection& c, int jobs, Accumulate accumulate, Store store) {
+  const int n = c.varieties;
+  const long blocks = (n + kRowsAtOnce - 1) / kRowsAtOnce;
+  if (jobs < 1) jobs = 1;
+  std::vector<std::vector<Sum>> scratch(static_cast<std::size_t>(jobs),
+                                        std::vector<Sum>(static_cast<std::size_t>(kRowsAtOnce) * (n + 1)));
+  ParallelFor(blocks, jobs, [&](long block, int worker) {
+    const int first = static_cast<int>(block) * kRowsAtOnce;
+    const int rows = std::min(kRowsAtOnce, n - first);
+    Sum* sums[kRowsAtOnce];
+    for (int r = 0; r < kRowsAtOnce; ++r) sums[r] = scratch[worker].data() + static_cast<std::size_t>(r) * (n + 1);
+    accumulate(c.values.data(), n, c.traits, first, rows, sums);
+    for (int r = 0; r < rows; ++r) {
+      const int i = first + r;
+      for (int k = i + 1; k < n; ++k) store(Condensed(n, i, k), sums[r][k - first]);
+    }
+  });
+}
+
+}  // namespace
+
+TraitStop StandardizeCollection(Collection& c, Arithmetic arithmetic) {
+  return arithmetic == Arithmetic::kAccurate ? StandardizeAccurate(c) : StandardizeCompatible(c);
+}
+
+std::vector<SpreadDifference> CompareSpreads(const Collection& c, double tolerance) {
+  std::vector<SpreadDifference> found;
+  const int n = c.varieties;
+  for (int j = 0; j < c.traits; ++j) {
+    const double* x = c.Trait(j);
+    if (!AllFinite(x, n) || AllEqual(x, n)) continue;
+    const double accurate = MomentsOf(x, n).deviation;
+    double mean = 0;
+    float spread = 0;
+    SpreadDifference d;
+    d.trait = j;
+    d.accurate = accurate;
+    if (!TraitMeanAndSpread(x, 1, n, c.variety_count, mean, spread)) {
+      d.compatible_identical = true;
+      d.relative = 1;
+      found.push_back(d);
+      continue;
+    }
+    d.compatible = static_cast<double>(spread);
+    d.relative = std::fabs(d.compatible - accurate) / accurate;
+    if (d.relative > tolerance) found.push_back(d);
+  }
+  return found;
+}
+
+DistanceTriangle ComputeDistances(const Collection& c, Arithmetic arithmetic, int jobs) {
+  DistanceTriangle d;
+  const std::size_t n = static_cast<std::size_t>(c.varieties);
+  const std::size_t pairs = n < 2 ? 0 : n * (n - 1) / 2;
+  d.varieties = c.varieties;
+  d.arithmetic = arithmetic;
+  if (arithmetic == Arithmetic::kCompatible) {
+    d.squared.resize(pairs);
+    float* out = d.squared.data();
+    FillTriangle<float>(c, jobs, AccumulateSquaredRows, [out](std::size_t at, float v) { out[at] = v; });
+  } else {
+    d.roots.resize(pairs);
+    double* out = d.roots.data();
+    FillTriangle<double>(c, jobs, AccumulateSquaredRowsDouble,
+                         [out](std::size_t at, double v) { out[at] = std::sqrt(v); });
+  }
+  return d;
+}
+
+void DistanceRow(const DistanceTriangle& d, int i, double* out, double* squared) {
+  const std::size_t n = static_cast<std::size_t>(d.varieties);
+  const std::size_t row = static_cast<std::size_t>(i);
+  if (d.arithmetic == Arithmetic::kAccurate) {
+    for (std::size_t j = 0; j < row; ++j) out[j] = d.roots[Condensed(n, j, row)];
+    out[row] = 0;
+    for (std::size_t j = row + 1; j < n; ++j) out[j] = d.roots[Condensed(n, row, j)];
+    return;
+  }
+  for (std::size_t j = 0; j < row; ++j) squared[j] = static_cast<double>(d.squared[Condensed(n, j, row)]);
+  squared[row] = 0;
+  const float* after = d.squared.data() + (row + 1 < n ? Condensed(n, row, row + 1) : 0);
+  for (std::size_t j = row + 1; j < n; ++j) squared[j] = static_cast<double>(after[j - row - 1]);
+  HalfPowers(squared, out, static_cast<int>(n));  // Power(squared, 0.5) for each
+}
+
+std::vector<double> CondensedDistances(const DistanceTriangle& d, int jobs) {
+  if (d.arithmetic == Arithmetic::kAccurate) return d.roots;
+  std::vector<double> out(d.squared.size());
+  const long chunk = 1 << 16;
+  const long chunks = static_cast<long>((out.size() + chunk - 1) / chunk);
+  ParallelFor(chunks, jobs, [&](long k, int) {
+    const std::size_t begin = static_cast<std::size_t>(k) * chunk;
+    const std::size_t end = std::min(out.size(), begin + chunk);
+    std::vector<double> widened(d.squared.begin() + static_cast<std::ptrdiff_t>(begin),
+                                d.squared.begin() + static_cast<std::ptrdiff_t>(end));
+    HalfPowers(widened.data(), out.data() + begin, static_cast<int>(end - begin));
+  });
+  return out;
+}
+
+}  // namespace kyori

@@ -1,0 +1,85 @@
+// The two arithmetics of a collection's standardization and distances.
+//
+// Compatible: the report's arithmetic, bit for bit the dialogue's: each
+// trait's sum of squares in single precision less n times the squared mean,
+// the standard deviation rounded to single; each pair's squared distance
+// summed in single precision; each distance the program's own root,
+// Power(x, 0.5), of that single widened to double.
+//
+// Accurate: each trait's mean and sum of squared deviations in double by two
+// passes, the standardized values in double, each pair's sum of squares in
+// double in trait order, the correctly rounded square root. A trait stops the
+// run as identical only when its values are all equal.
+//
+// Example: a trait 2000.1, 2000.2, 2000.3, 2000.4 has the accurate standard
+// deviation 0.1290994..., while the single-precision sum of squares
+// (about 1.6e7, a unit in its last place is 1 or 2) cannot hold the
+// deviations' squares (0.05 in all): the compatible spread is far off.
+#ifndef KYORI_APP_COLLECTION_ARITHMETIC_H_
+#define KYORI_APP_COLLECTION_ARITHMETIC_H_
+
+#include <cstddef>
+#include <vector>
+
+#include "app/collection.h"
+
+namespace kyori {
+
+enum class Arithmetic { kCompatible, kAccurate };
+
+// Why standardization stopped at a trait (0-based), if it did.
+struct TraitStop {
+  enum Kind { kNone, kIdentical, kNotFinite } kind = kNone;
+  int trait = -1;
+};
+
+// Standardizes every trait in place, in trait order; stops at the first
+// trait that cannot be standardized (compatible: identical data as the
+// dialogue decides it; accurate: values all equal, or a value that is not a
+// finite number).
+TraitStop StandardizeCollection(Collection& c, Arithmetic arithmetic);
+
+// A trait whose compatible spread differs from the accurate one.
+struct SpreadDifference {
+  int trait = 0;                      // 0-based
+  bool compatible_identical = false;  // the compatible arithmetic stops it as identical
+  double compatible = 0;              // its standard deviation (single, widened)
+  double accurate = 0;
+  double relative = 0;                // |compatible - accurate| / accurate
+};
+
+// The traits, in order, whose compatible standard deviation differs from the
+// accurate one by more than `tolerance` relative, or that the compatible
+// arithmetic stops as identical although their values are not all equal.
+// Reads the values as read (before standardization); traits whose values are
+// all equal or not all finite are not listed.
+std::vector<SpreadDifference> CompareSpreads(const Collection& c, double tolerance);
+
+// The distances between all pairs, one triangle: pair (i, j), i < j, at
+// index Condensed(n, i, j).
+struct DistanceTriangle {
+  int varieties = 0;
+  Arithmetic arithmetic = Arithmetic::kCompatible;
+  std::vector<float> squared;  // compatible: the single-precision squared distances
+  std::vector<double> roots;   // accurate: the distances
+};
+
+inline std::size_t Condensed(std::size_t n, std::size_t i, std::size_t j) {
+  return i * n - i * (i + 1) / 2 + (j - i - 1);
+}
+
+// The triangle of a standardized collection, the rows split across `jobs`
+// threads; the same bits for every number of jobs.
+DistanceTriangle ComputeDistances(const Collection& c, Arithmetic arithmetic, int jobs);
+
+// The distances of variety i to varieties 0 .. n - 1 as the report prints
+// them before the cut: compatible Power(squared, 0.5), accurate the roots;
+// 0 for i itself. `out` holds n doubles; `squared` is scratch of n doubles.
+void DistanceRow(const DistanceTriangle& d, int i, double* out, double* squared);
+
+// Every distance as DistanceRow gives it, in the triangle's order.
+std::vector<double> CondensedDistances(const DistanceTriangle& d, int jobs);
+
+}  // namespace kyori
+
+#endif  // KYORI_APP_COLLECTION_ARITHMETIC_H_

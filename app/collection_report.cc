@@ -1,0 +1,75 @@
+#include "app/collection_report.h"
+
+#include <algorithm>
+#include <string>
+#include <vector>
+
+#include "app/parallel.h"
+#include "app/report_cells.h"
+
+namespace kyori {
+namespace {
+
+constexpr std::string_view kRowEnd = " \r\n";
+// About this many bytes of formatted rows are held at a time.
+constexpr std::size_t kBatchBytes = std::size_t{4} << 20;
+
+// Formats rows [0, rows) with `format_row(row, text)` in batches across
+// `jobs` threads and writes each batch in row order.
+template <typename FormatRow>
+void StreamRows(int rows, std::size_t row_bytes, int jobs, FileWriter& out, FormatRow format_row) {
+  if (jobs < 1) jobs = 1;
+  const int batch = static_cast<int>(std::max<std::size_t>(static_cast<std::size_t>(jobs) * 4,
+                                                           kBatchBytes / std::max<std::size_t>(row_bytes, 1)));
+  std::vector<std::string> texts(static_cast<std::size_t>(std::min(batch, std::max(rows, 1))));
+  for (int first = 0; first < rows && !out.Failed(); first += batch) {
+    const int count = std::min(batch, rows - first);
+    ParallelFor(count, jobs, [&](long k, int worker) { format_row(first + static_cast<int>(k), worker, texts[k]); });
+    for (int k = 0; k < count; ++k) out.Write(texts[static_cast<std::size_t>(k)]);
+  }
+}
+
+// The cells of `values`, each with its blank, then the row end, into `text`.
+void AppendCellRow(const double* values, int count, ZeroRule rule, std::string& text) {
+  const std::size_t start = text.size();
+  text.resize(start + static_cast<std::size_t>(count) * (CellWidth + 1) + kRowEnd.size());
+  char* end = AppendCells(values, count, rule, text.data() + start);
+  end = std::copy(kRowEnd.begin(), kRowEnd.end(), end);
+  text.resize(static_cast<std::size_t>(end - text.data()));
+}
+
+void WriteHeading(std::string_view heading, FileWriter& out) {
+  out.Write(heading);
+  out.Write("\r\n");
+}
+
+}  // namespace
+
+void WriteCollectionReport(const Collection& c, const DistanceTriangle& d, const ReportHeadings& headings,
+                           int jobs, FileWriter& out) {
+  const int n = c.varieties;
+  const int m = c.traits;
+  if (jobs < 1) jobs = 1;
+  std::vector<std::vector<double>> scratch(static_cast<std::size_t>(jobs),
+                                           std::vector<double>(2 * static_cast<std::size_t>(std::max(n, m))));
+
+  WriteHeading(headings.standardized, out);
+  StreamRows(n, static_cast<std::size_t>(m) * (CellWidth + 1) + kRowEnd.size(), jobs, out,
+             [&](int i, int worker, std::string& text) {
+               double* row = scratch[worker].data();
+               for (int j = 0; j < m; ++j) row[j] = c.Value(i, j);
+               text.clear();
+               AppendCellRow(row, m, ZeroRule::kStandardized, text);
+             });
+  WriteHeading(headings.results, out);
+  StreamRows(n, static_cast<std::size_t>(n) * (CellWidth + 1) + 64, jobs, out,
+             [&](int i, int worker, std::string& text) {
+               double* row = scratch[worker].data();
+               DistanceRow(d, i, row, row + n);
+               text.assign(c.variety_names[static_cast<std::size_t>(i)].View());
+               text.append("  ");
+               AppendCellRow(row, n, ZeroRule::kDistance, text);
+             });
+}
+
+}  // namespace kyori

@@ -1,0 +1,39 @@
+// The report of a collection, as the dialogue writes it into its output file:
+//
+//   <standardized heading> CR LF
+//   for each variety: its standardized values as cells, then " " CR LF
+//   <results heading> CR LF
+//   for each variety: its name, two blanks, its distances to every variety
+//     as cells, then " " CR LF
+//
+// where every cell is followed by one blank (see report_cells.h). The report
+// is streamed: a few rows at a time are formatted, split across `jobs`
+// threads, and written in order, so the bytes are the same for every number
+// of jobs and no buffer grows with the size of the file.
+//
+// Example (one trait, varieties a and b with values 1 and 3, compatible):
+//   "<h1> \r\n-0.70710 \r\n0.707106 \r\n<h2> \r\na  0.000000 2 \r\nb  2 0.000000 \r\n"
+#ifndef KYORI_APP_COLLECTION_REPORT_H_
+#define KYORI_APP_COLLECTION_REPORT_H_
+
+#include <string_view>
+
+#include "app/collection.h"
+#include "app/collection_arithmetic.h"
+#include "io/file_writer.h"
+
+namespace kyori {
+
+struct ReportHeadings {
+  std::string_view standardized;  // without its line end
+  std::string_view results;
+};
+
+// Writes the whole report of the standardized collection `c` and its
+// distances `d` to `out`. Failures are left in `out`.
+void WriteCollectionReport(const Collection& c, const DistanceTriangle& d, const ReportHeadings& headings,
+                           int jobs, FileWriter& out);
+
+}  // namespace kyori
+
+#endif  // KYORI_APP_COLLECTION_REPORT_H_

@@ -1,0 +1,148 @@
+// The texts of the command line's messages in Japanese, each written once:
+// its readable form (UTF-8) beside its bytes in code page 932, as the
+// dialogue's texts are. A message is put together from these pieces and the
+// names and numbers it reports; the English messages are in messages.cc.
+#ifndef KYORI_FRONTEND_BATCH_TEXTS_H_
+#define KYORI_FRONTEND_BATCH_TEXTS_H_
+
+#include "text/texts.h"
+
+namespace kyori::texts {
+
+// a data file that cannot be opened
+inline constexpr SjisText kJaCannotOpenData = {
+    "データファイルが開けません",
+    "\x83" "f\x81[\x83^\x83t\x83@\x83" "C\x83\x8B\x82\xAA\x8AJ\x82\xAF\x82\xDC\x82\xB9\x82\xF1"};
+
+// a data file with no bytes
+inline constexpr SjisText kJaDataEmpty = {
+    "データファイルが空です",
+    "\x83" "f\x81[\x83^\x83t\x83@\x83" "C\x83\x8B\x82\xAA\x8B\xF3\x82\xC5\x82\xB7"};
+
+// an output file that cannot be created
+inline constexpr SjisText kJaCannotCreateOutput = {
+    "出力ファイルが作成できません",
+    "\x8Fo\x97\xCD\x83t\x83@\x83" "C\x83\x8B\x82\xAA\x8D\xEC\x90\xAC\x82\xC5\x82\xAB\x82\xDC\x82\xB9\x82\xF1"};
+
+// OUTPUT naming the data file
+inline constexpr SjisText kJaSameFile = {
+    "データファイルと同じファイルです．データを上書きしないよう終了します",
+    "\x83" "f\x81[\x83^\x83t\x83@\x83" "C\x83\x8B\x82\xC6\x93\xAF\x82\xB6\x83t\x83@\x83" "C\x83\x8B\x82\xC5\x82\xB7\x81" "D\x83" "f\x81[\x83^\x82\xF0\x8F\xE3\x8F\x91\x82\xAB\x82\xB5\x82\xC8\x82\xA2\x82\xE6\x82\xA4\x8FI\x97\xB9\x82\xB5\x82\xDC\x82\xB7"};
+
+// counts beyond the batch capacity
+inline constexpr SjisText kJaOverCapacity = {
+    "品種数と形質数はそれぞれ32767までです",
+    "\x95i\x8E\xED\x90\x94\x82\xC6\x8C`\x8E\xBF\x90\x94\x82\xCD\x82\xBB\x82\xEA\x82\xBC\x82\xEA" "32767\x82\xDC\x82\xC5\x82\xC5\x82\xB7"};
+
+// the memory check, before the amount needed
+inline constexpr SjisText kJaMemoryNeeds = {
+    "計算にメモリが",
+    "\x8Cv\x8EZ\x82\xC9\x83\x81\x83\x82\x83\x8A\x82\xAA"};
+
+// the memory check, between the two amounts
+inline constexpr SjisText kJaMemoryHas = {
+    "必要ですが，この計算機には",
+    "\x95K\x97v\x82\xC5\x82\xB7\x82\xAA\x81" "C\x82\xB1\x82\xCC\x8Cv\x8EZ\x8B@\x82\xC9\x82\xCD"};
+
+// the memory check, after the amount the machine has
+inline constexpr SjisText kJaMemoryEnd = {
+    "しかありません",
+    "\x82\xB5\x82\xA9\x82\xA0\x82\xE8\x82\xDC\x82\xB9\x82\xF1"};
+
+// before a trait's number
+inline constexpr SjisText kJaTraitPrefix = {
+    "番目の形質（",
+    "\x94\xD4\x96\xDA\x82\xCC\x8C`\x8E\xBF\x81i"};
+
+// after a trait's name
+inline constexpr SjisText kJaTraitSuffix = {
+    "）",
+    "\x81j"};
+
+// a trait whose values are all the same
+inline constexpr SjisText kJaIdentical = {
+    "のデータがすべて同一です",
+    "\x82\xCC\x83" "f\x81[\x83^\x82\xAA\x82\xB7\x82\xD7\x82\xC4\x93\xAF\x88\xEA\x82\xC5\x82\xB7"};
+
+// a trait holding a value that is not a finite number
+inline constexpr SjisText kJaNotFinite = {
+    "に有限でない値があります",
+    "\x82\xC9\x97L\x8C\xC0\x82\xC5\x82\xC8\x82\xA2\x92l\x82\xAA\x82\xA0\x82\xE8\x82\xDC\x82\xB7"};
+
+// a write that failed
+inline constexpr SjisText kJaWriteFailed = {
+    "書き込みに失敗しました",
+    "\x8F\x91\x82\xAB\x8D\x9E\x82\xDD\x82\xC9\x8E\xB8\x94s\x82\xB5\x82\xDC\x82\xB5\x82\xBD"};
+
+// the start of a warning
+inline constexpr SjisText kJaWarning = {
+    "警告：",
+    "\x8Cx\x8D\x90\x81" "F"};
+
+// the spread check, before the relative error
+inline constexpr SjisText kJaSpreadOff = {
+    "の標準偏差は互換の計算で",
+    "\x82\xCC\x95W\x8F\x80\x95\xCE\x8D\xB7\x82\xCD\x8C\xDD\x8A\xB7\x82\xCC\x8Cv\x8EZ\x82\xC5"};
+
+// the spread check, after the relative error
+inline constexpr SjisText kJaSpreadOffEnd = {
+    "ずれています．--arithmetic=accurate で正しい値になります",
+    "\x82\xB8\x82\xEA\x82\xC4\x82\xA2\x82\xDC\x82\xB7\x81" "D--arithmetic=accurate \x82\xC5\x90\xB3\x82\xB5\x82\xA2\x92l\x82\xC9\x82\xC8\x82\xE8\x82\xDC\x82\xB7"};
+
+// a trait the compatible arithmetic stops as identical although its values differ
+inline constexpr SjisText kJaFalseIdentical = {
+    "は互換の計算ではすべて同一とされますが，値は異なります．--arithmetic=accurate で正しく計算できます",
+    "\x82\xCD\x8C\xDD\x8A\xB7\x82\xCC\x8Cv\x8EZ\x82\xC5\x82\xCD\x82\xB7\x82\xD7\x82\xC4\x93\xAF\x88\xEA\x82\xC6\x82\xB3\x82\xEA\x82\xDC\x82\xB7\x82\xAA\x81" "C\x92l\x82\xCD\x88\xD9\x82\xC8\x82\xE8\x82\xDC\x82\xB7\x81" "D--arithmetic=accurate \x82\xC5\x90\xB3\x82\xB5\x82\xAD\x8Cv\x8EZ\x82\xC5\x82\xAB\x82\xDC\x82\xB7"};
+
+// before the cophenetic correlation
+inline constexpr SjisText kJaCophenetic = {
+    "コーフェン相関係数",
+    "\x83R\x81[\x83t\x83" "F\x83\x93\x91\x8A\x8A\xD6\x8CW\x90\x94"};
+
+// an unknown option
+inline constexpr SjisText kJaUnknownOption = {
+    "不明なオプションです",
+    "\x95s\x96\xBE\x82\xC8\x83I\x83v\x83V\x83\x87\x83\x93\x82\xC5\x82\xB7"};
+
+// an option given without its value
+inline constexpr SjisText kJaMissingValue = {
+    "オプションに値がありません",
+    "\x83I\x83v\x83V\x83\x87\x83\x93\x82\xC9\x92l\x82\xAA\x82\xA0\x82\xE8\x82\xDC\x82\xB9\x82\xF1"};
+
+// an option value out of its range
+inline constexpr SjisText kJaBadValue = {
+    "オプションの値が使えません",
+    "\x83I\x83v\x83V\x83\x87\x83\x93\x82\xCC\x92l\x82\xAA\x8Eg\x82\xA6\x82\xDC\x82\xB9\x82\xF1"};
+
+// a command line without exactly DATA and OUTPUT
+inline constexpr SjisText kJaFileCount = {
+    "DATA と OUTPUT の二つのファイルを指定してください（kyori --help）",
+    "DATA \x82\xC6 OUTPUT \x82\xCC\x93\xF1\x82\xC2\x82\xCC\x83t\x83@\x83" "C\x83\x8B\x82\xF0\x8Ew\x92\xE8\x82\xB5\x82\xC4\x82\xAD\x82\xBE\x82\xB3\x82\xA2\x81ikyori --help\x81j"};
+
+inline constexpr const SjisText* kAllBatchTexts[] = {
+    &kJaCannotOpenData,
+    &kJaDataEmpty,
+    &kJaCannotCreateOutput,
+    &kJaSameFile,
+    &kJaOverCapacity,
+    &kJaMemoryNeeds,
+    &kJaMemoryHas,
+    &kJaMemoryEnd,
+    &kJaTraitPrefix,
+    &kJaTraitSuffix,
+    &kJaIdentical,
+    &kJaNotFinite,
+    &kJaWriteFailed,
+    &kJaWarning,
+    &kJaSpreadOff,
+    &kJaSpreadOffEnd,
+    &kJaFalseIdentical,
+    &kJaCophenetic,
+    &kJaUnknownOption,
+    &kJaMissingValue,
+    &kJaBadValue,
+    &kJaFileCount};
+
+}  // namespace kyori::texts
+
+#endif  // KYORI_FRONTEND_BATCH_TEXTS_H_
