@@ -4,6 +4,9 @@
 #include <string>
 #include <vector>
 
+#include "io/console_encoding.h"
+#include "text/display_utf8.h"
+
 namespace kyori {
 
 platform::FileHandle ConsoleOut = platform::kInvalidHandle;
@@ -199,6 +202,13 @@ void GiveBackChannelByte(int32_t channel) {
 void WriteToConsole(ByteString text) { WriteBytesToConsole(text.View()); }
 
 void WriteBytesToConsole(std::string_view bytes) {
+  // Shown in UTF-8, each call's bytes are converted as a whole before they
+  // join the buffer: a text or a name is never split between two calls.
+  std::string shown;
+  if (CurrentConsoleEncoding() == ConsoleEncoding::kUtf8) {
+    shown = DisplayUtf8(bytes);
+    bytes = shown;
+  }
   std::vector<char>& out = Console.pending_out;
   if (out.size() + bytes.size() > kBufferSize) FlushConsoleOutput();
   if (bytes.size() >= kBufferSize) {

@@ -10,7 +10,8 @@
 // by a cooperating process) does not open again. A directory never opens.
 //
 // Text is moved as raw bytes in both directions; nothing is translated and no
-// line end is added. Output is buffered: the console's before every console
+// line end is added, except that console output is shown in UTF-8 when the
+// console encoding (io/console_encoding.h) says so. Output is buffered: the console's before every console
 // read and at exit (FlushConsoleOutput), a channel's before every console
 // read, on FlushChannel and at close. A failed write is remembered for its
 // channel until the channel is opened again.

@@ -21,12 +21,58 @@
 // - StandardInput/StandardOutput: the process's standard handles.
 // - WriteDebugMessage: the debugger output (standard error on POSIX).
 // - BeginConsoleSession/EndConsoleSession: whatever the console needs for the
-//   run to show Shift-JIS, undone at the end (nothing on POSIX).
+//   run to show Shift-JIS and to take typed Shift-JIS, undone at the end
+//   (Windows: the console's output and input code pages become 932; nothing
+//   on POSIX but ignoring SIGPIPE).
+//
+// File names: every `name` given to the functions below is NUL-terminated
+// bytes. POSIX passes them to the system as they are. Windows reads them in
+// the encoding chosen by SetFileNameEncoding (code page 932 unless set
+// otherwise) and opens the file by its UTF-16 name, so a Japanese name opens
+// the same file whatever the system's ANSI code page.
+//
+// Calls for the command line and for writing a report safely:
+// - CommandLineArguments: the program's arguments without the program name;
+//   POSIX: argv as given; Windows: the UTF-16 command line in UTF-8 (argc and
+//   argv are not used there), to be read with NameEncoding::kUtf8.
+//     kyori -q data.txt  ->  {"-q", "data.txt"}
+// - SetFileNameEncoding: how Windows reads names from now on; POSIX ignores it.
+// - StandardError: the standard error handle.
+// - IsTerminal: true when the handle is a terminal (POSIX isatty) or a
+//   console (Windows: GetConsoleMode succeeds); false for files and pipes.
+// - LocaleUsesUtf8: the character set of the user's LC_CTYPE locale (LC_ALL,
+//   LC_CTYPE, LANG) is UTF-8; the program's own locale is left as it was.
+//   When that locale is not installed, the name's codeset part decides
+//   ("ja_JP.UTF-8" -> true). Windows: false.
+// - LocaleIsJapanese: the user's LC_MESSAGES locale (LC_ALL, LC_MESSAGES,
+//   LANG) names Japanese: it starts with "ja" ("ja_JP.UTF-8", "ja"). Windows:
+//   the user's interface language is Japanese.
+// - Cp932ToUtf8: code page 932 bytes in UTF-8. Never fails: each byte that
+//   starts no character of code page 932 (0x80, 0xA0, 0xFD to 0xFF, a lead
+//   byte whose pair is unassigned or cut off) gives U+FFFD (EF BF BD) and the
+//   conversion goes on at the next byte.
+//     "\x83\x5C" -> "ソ";  "A\xB1" -> "Aｱ";  "\x82\x20" -> "\xEF\xBF\xBD "
+// - CreateNewFile: creates `name` for writing; fails when it already exists
+//   (O_CREAT | O_EXCL with 0666 before the umask; CREATE_NEW). Held without
+//   sharing, as OpenFile holds files.
+// - RenameFile: renames `from` to `to`, replacing a file `to` (rename(2);
+//   MoveFileExW with MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH).
+// - RemoveFile: removes the file `name` (not a directory).
+// - SameFile: both names exist and lead to the same file, through any path
+//   or link (st_dev and st_ino; Windows: volume serial and file index).
+// - IsDirectory: `name` exists and is a directory.
+// - FlushToDisk: the file's written bytes reach the disk (fsync;
+//   FlushFileBuffers), as a report must before it is renamed into place.
+// - ProcessId: this process's id.
+// Each returns false (or kInvalidHandle) on failure and changes nothing else.
 #ifndef KYORI_PLATFORM_PLATFORM_H_
 #define KYORI_PLATFORM_PLATFORM_H_
 
 #include <cstddef>
 #include <cstdint>
+#include <string>
+#include <string_view>
+#include <vector>
 
 namespace kyori::platform {
 
@@ -43,6 +89,24 @@ FileHandle StandardOutput();
 void WriteDebugMessage(const char* bytes, std::size_t count);
 void BeginConsoleSession();
 void EndConsoleSession();
+
+// How Windows reads a file name's bytes.
+enum class NameEncoding { kCp932, kUtf8 };
+
+std::vector<std::string> CommandLineArguments(int argc, char** argv);
+void SetFileNameEncoding(NameEncoding encoding);
+FileHandle StandardError();
+bool IsTerminal(FileHandle file);
+bool LocaleUsesUtf8();
+bool LocaleIsJapanese();
+std::string Cp932ToUtf8(std::string_view bytes);
+FileHandle CreateNewFile(const char* name);
+bool RenameFile(const char* from, const char* to);
+bool RemoveFile(const char* name);
+bool SameFile(const char* a, const char* b);
+bool IsDirectory(const char* name);
+bool FlushToDisk(FileHandle file);
+long ProcessId();
 
 }  // namespace kyori::platform
 

@@ -1,7 +1,10 @@
 // The Windows platform layer: files and the console through KERNEL32 handles.
 // A HANDLE travels as a FileHandle; INVALID_HANDLE_VALUE is kInvalidHandle.
 // Bytes pass untranslated in both directions: no C runtime text mode, no
-// code-page conversion, no line-end rewriting.
+// code-page conversion, no line-end rewriting. File names are the exception:
+// their bytes are read as code page 932 (or UTF-8, per SetFileNameEncoding)
+// and every file is named to the system in UTF-16, so that the ANSI code
+// page of the machine plays no part.
 #ifndef WIN32_LEAN_AND_MEAN
 #define WIN32_LEAN_AND_MEAN
 #endif
@@ -9,9 +12,11 @@
 #define NOMINMAX
 #endif
 #include <windows.h>
+#include <shellapi.h>
 
 #include <atomic>
 #include <string>
+#include <vector>
 
 #include "platform/platform.h"
 
@@ -44,32 +49,107 @@ bool RuleFor(int32_t mode, CreationRule* rule) {
 HANDLE AsHandle(FileHandle file) { return reinterpret_cast<HANDLE>(file); }
 FileHandle AsFileHandle(HANDLE handle) { return reinterpret_cast<FileHandle>(handle); }
 
-// The console output code page in force before the run switched it to 932;
-// 0 when nothing was switched. The console event handler runs on a thread of
-// its own, so the value is taken with one atomic exchange.
+// The console output and input code pages in force before the run switched
+// them to 932; 0 when that one was not switched. The console event handler
+// runs on a thread of its own, so each value is taken with one atomic
+// exchange.
 std::atomic<UINT> SavedOutputCodePage{0};
+std::atomic<UINT> SavedInputCodePage{0};
 
-void RestoreOutputCodePage() {
-  const UINT saved = SavedOutputCodePage.exchange(0);
-  if (saved != 0) SetConsoleOutputCP(saved);
+void RestoreCodePages() {
+  const UINT output = SavedOutputCodePage.exchange(0);
+  if (output != 0) SetConsoleOutputCP(output);
+  const UINT input = SavedInputCodePage.exchange(0);
+  if (input != 0) SetConsoleCP(input);
 }
 
 // Ctrl+C, Ctrl+Break or closing the window end the process without reaching
 // EndConsoleSession; the console (shared with the shell that started us) gets
-// its code page back first, and the default handling then goes on.
+// its code pages back first, and the default handling then goes on.
 BOOL WINAPI RestoreOnConsoleEvent(DWORD) {
-  RestoreOutputCodePage();
+  RestoreCodePages();
   return FALSE;
+}
+
+bool IsConsoleHandle(HANDLE handle) {
+  DWORD console_mode = 0;
+  return handle != nullptr && handle != INVALID_HANDLE_VALUE && GetConsoleMode(handle, &console_mode);
+}
+
+// Switches one of the console's code pages to 932 through `set`, keeping the
+// page it replaces in `saved`. Returns true when it switched.
+bool SwitchToShiftJis(UINT current, BOOL(WINAPI* set)(UINT), std::atomic<UINT>& saved) {
+  if (current == 0 || current == kShiftJisCodePage) return false;
+  if (!set(kShiftJisCodePage)) return false;
+  saved.store(current);
+  return true;
+}
+
+std::atomic<UINT> NameCodePage{kShiftJisCodePage};
+
+std::wstring Widen(std::string_view bytes, UINT code_page, DWORD flags) {
+  if (bytes.empty()) return std::wstring();
+  const int size = static_cast<int>(bytes.size());
+  const int count = MultiByteToWideChar(code_page, flags, bytes.data(), size, nullptr, 0);
+  if (count <= 0) return std::wstring();
+  std::wstring wide(static_cast<std::size_t>(count), L'\0');
+  MultiByteToWideChar(code_page, flags, bytes.data(), size, wide.data(), count);
+  return wide;
+}
+
+std::string Utf8Of(const wchar_t* wide, std::size_t length) {
+  if (length == 0) return std::string();
+  const int size = static_cast<int>(length);
+  const int count = WideCharToMultiByte(CP_UTF8, 0, wide, size, nullptr, 0, nullptr, nullptr);
+  if (count <= 0) return std::string();
+  std::string utf8(static_cast<std::size_t>(count), '\0');
+  WideCharToMultiByte(CP_UTF8, 0, wide, size, utf8.data(), count, nullptr, nullptr);
+  return utf8;
+}
+
+// A file name's bytes as the UTF-16 name the system takes, read in the name
+// encoding in force. Bytes that name no character become the code page's
+// default character, as CreateFileA makes them on a code page 932 system.
+// Empty for a null or empty name, which opens nothing.
+std::wstring WideName(const char* name) {
+  if (name == nullptr || name[0] == '\0') return std::wstring();
+  return Widen(name, NameCodePage.load(), 0);
+}
+
+constexpr std::string_view kReplacement = "\xEF\xBF\xBD";  // U+FFFD
+
+// Single bytes that code page 932 maps to no character here, though the
+// system's table gives them private or control code points.
+bool IsUnassignedSingleByte(unsigned char byte) {
+  return byte == 0x80 || byte == 0xA0 || byte >= 0xFD;
+}
+
+HANDLE OpenForQuery(const wchar_t* name) {
+  // No access asked: the attributes can be read even while another handle
+  // holds the file without sharing. Backup semantics let a directory open.
+  return CreateFileW(name, 0, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
+                     OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr);
+}
+
+bool IdentityOf(const char* name, BY_HANDLE_FILE_INFORMATION* info) {
+  const std::wstring wide = WideName(name);
+  if (wide.empty()) return false;
+  const HANDLE handle = OpenForQuery(wide.c_str());
+  if (handle == INVALID_HANDLE_VALUE) return false;
+  const bool known = GetFileInformationByHandle(handle, info) != 0;
+  CloseHandle(handle);
+  return known;
 }
 
 }  // namespace
 
 FileHandle OpenFile(const char* name, int32_t mode) {
   CreationRule rule;
-  if (!RuleFor(mode, &rule) || name == nullptr || name[0] == '\0') return kInvalidHandle;
+  const std::wstring wide = WideName(name);
+  if (!RuleFor(mode, &rule) || wide.empty()) return kInvalidHandle;
   // Share mode 0: nobody else may open the file while we hold it. Without
   // FILE_FLAG_BACKUP_SEMANTICS a directory is refused.
-  const HANDLE handle = CreateFileA(name, rule.access, 0, nullptr, rule.disposition,
+  const HANDLE handle = CreateFileW(wide.c_str(), rule.access, 0, nullptr, rule.disposition,
                                     FILE_ATTRIBUTE_NORMAL, nullptr);
   if (handle == INVALID_HANDLE_VALUE) return kInvalidHandle;
   if (mode == 3) SetFilePointer(handle, 0, nullptr, FILE_END);
@@ -125,25 +205,119 @@ void WriteDebugMessage(const char* bytes, std::size_t count) {
 }
 
 void BeginConsoleSession() {
-  // Only a real console has a code page; output redirected to a file or a pipe
-  // receives the same bytes and nothing is switched.
-  const HANDLE out = GetStdHandle(STD_OUTPUT_HANDLE);
-  DWORD console_mode = 0;
-  if (out == nullptr || out == INVALID_HANDLE_VALUE || !GetConsoleMode(out, &console_mode)) return;
-  const UINT current = GetConsoleOutputCP();
-  if (current == 0 || current == kShiftJisCodePage) return;
+  // Only a real console has code pages: output to a console shows the
+  // Shift-JIS bytes, and names typed at a console arrive in Shift-JIS. Output
+  // redirected to a file or a pipe receives the same bytes, input from one is
+  // taken as it is, and nothing is switched for them.
+  const bool output_is_console = IsConsoleHandle(GetStdHandle(STD_OUTPUT_HANDLE));
+  const bool input_is_console = IsConsoleHandle(GetStdHandle(STD_INPUT_HANDLE));
+  const bool output_needs = output_is_console && GetConsoleOutputCP() != kShiftJisCodePage;
+  const bool input_needs = input_is_console && GetConsoleCP() != kShiftJisCodePage;
+  if (!output_needs && !input_needs) return;
   SetConsoleCtrlHandler(RestoreOnConsoleEvent, TRUE);
-  if (SetConsoleOutputCP(kShiftJisCodePage)) {
-    SavedOutputCodePage.store(current);
-  } else {
-    SetConsoleCtrlHandler(RestoreOnConsoleEvent, FALSE);
-  }
+  bool switched = false;
+  if (output_needs) switched |= SwitchToShiftJis(GetConsoleOutputCP(), SetConsoleOutputCP, SavedOutputCodePage);
+  if (input_needs) switched |= SwitchToShiftJis(GetConsoleCP(), SetConsoleCP, SavedInputCodePage);
+  if (!switched) SetConsoleCtrlHandler(RestoreOnConsoleEvent, FALSE);
 }
 
 void EndConsoleSession() {
-  if (SavedOutputCodePage.load() == 0) return;
-  RestoreOutputCodePage();
+  if (SavedOutputCodePage.load() == 0 && SavedInputCodePage.load() == 0) return;
+  RestoreCodePages();
   SetConsoleCtrlHandler(RestoreOnConsoleEvent, FALSE);
 }
+
+std::vector<std::string> CommandLineArguments(int, char**) {
+  std::vector<std::string> arguments;
+  int count = 0;
+  wchar_t** wide = CommandLineToArgvW(GetCommandLineW(), &count);
+  if (wide == nullptr) return arguments;
+  for (int i = 1; i < count; ++i) arguments.push_back(Utf8Of(wide[i], wcslen(wide[i])));
+  LocalFree(wide);
+  return arguments;
+}
+
+void SetFileNameEncoding(NameEncoding encoding) {
+  NameCodePage.store(encoding == NameEncoding::kUtf8 ? CP_UTF8 : kShiftJisCodePage);
+}
+
+FileHandle StandardError() { return AsFileHandle(GetStdHandle(STD_ERROR_HANDLE)); }
+
+bool IsTerminal(FileHandle file) { return file != kInvalidHandle && IsConsoleHandle(AsHandle(file)); }
+
+bool LocaleUsesUtf8() { return false; }  // the console keeps its code-page switch
+
+bool LocaleIsJapanese() { return PRIMARYLANGID(GetUserDefaultUILanguage()) == LANG_JAPANESE; }
+
+std::string Cp932ToUtf8(std::string_view bytes) {
+  // One character at a time, so that an undecodable byte costs only itself.
+  std::string out;
+  out.reserve(bytes.size() * 3 / 2 + 8);
+  std::size_t at = 0;
+  while (at < bytes.size()) {
+    const unsigned char lead = static_cast<unsigned char>(bytes[at]);
+    if (lead < 0x80) {
+      out.push_back(static_cast<char>(lead));
+      ++at;
+      continue;
+    }
+    const std::size_t length = IsDBCSLeadByteEx(kShiftJisCodePage, lead) ? 2 : 1;
+    wchar_t wide[2];
+    const int count = at + length <= bytes.size() && !IsUnassignedSingleByte(lead)
+                          ? MultiByteToWideChar(kShiftJisCodePage, MB_ERR_INVALID_CHARS, bytes.data() + at,
+                                                static_cast<int>(length), wide, 2)
+                          : 0;
+    if (count == 1) {
+      out.append(Utf8Of(wide, 1));
+      at += length;
+    } else {
+      out.append(kReplacement);  // the next byte may start a character of its own
+      ++at;
+    }
+  }
+  return out;
+}
+
+FileHandle CreateNewFile(const char* name) {
+  const std::wstring wide = WideName(name);
+  if (wide.empty()) return kInvalidHandle;
+  const HANDLE handle = CreateFileW(wide.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW,
+                                    FILE_ATTRIBUTE_NORMAL, nullptr);
+  return handle == INVALID_HANDLE_VALUE ? kInvalidHandle : AsFileHandle(handle);
+}
+
+bool RenameFile(const char* from, const char* to) {
+  const std::wstring wide_from = WideName(from);
+  const std::wstring wide_to = WideName(to);
+  if (wide_from.empty() || wide_to.empty()) return false;
+  return MoveFileExW(wide_from.c_str(), wide_to.c_str(),
+                     MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH) != 0;
+}
+
+bool RemoveFile(const char* name) {
+  const std::wstring wide = WideName(name);
+  return !wide.empty() && DeleteFileW(wide.c_str()) != 0;
+}
+
+bool SameFile(const char* a, const char* b) {
+  BY_HANDLE_FILE_INFORMATION first;
+  BY_HANDLE_FILE_INFORMATION second;
+  if (!IdentityOf(a, &first) || !IdentityOf(b, &second)) return false;
+  return first.dwVolumeSerialNumber == second.dwVolumeSerialNumber &&
+         first.nFileIndexHigh == second.nFileIndexHigh && first.nFileIndexLow == second.nFileIndexLow;
+}
+
+bool IsDirectory(const char* name) {
+  const std::wstring wide = WideName(name);
+  if (wide.empty()) return false;
+  const DWORD attributes = GetFileAttributesW(wide.c_str());
+  return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY) != 0;
+}
+
+bool FlushToDisk(FileHandle file) {
+  return file != kInvalidHandle && FlushFileBuffers(AsHandle(file)) != 0;
+}
+
+long ProcessId() { return static_cast<long>(GetCurrentProcessId()); }
 
 }  // namespace kyori::platform
