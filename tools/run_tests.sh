@@ -122,6 +122,6 @@ else
   check_tools
 fi
 
-cmake -S . -B "$BUILD_DIR" "$@"
+cmake -S . -B "$BUILD_DIR" -DKYORI_BUILD_TESTS=ON "$@"
 cmake --build "$BUILD_DIR" -j2
 ctest --test-dir "$BUILD_DIR" --output-on-failure
