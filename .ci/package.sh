@@ -16,7 +16,7 @@
 #   - cpack -G ZIP; the zip holds kyori.exe, README.md and kyori_in.txt in one
 #     folder, the two text files as in the repository.
 #
-# Runs as root without standard input. dpkg-dev (for dpkg-shlibdeps) and
+# Runs as root without standard input. dpkg-dev (dpkg-shlibdeps), file and
 # man-db are installed with apt-get when missing.
 set -euo pipefail
 exec </dev/null
@@ -47,7 +47,10 @@ trap cleanup EXIT
 
 install_missing_tools() {
   local missing=()
+  # cpack finds the package's dependencies with dpkg-shlibdeps, on the files
+  # that file(1) says are programs.
   command -v dpkg-shlibdeps >/dev/null || missing+=(dpkg-dev)
+  command -v file >/dev/null || missing+=(file)
   command -v man >/dev/null || missing+=(man-db)
   [ ${#missing[@]} -eq 0 ] && return
   step "installing ${missing[*]}"
@@ -139,7 +142,7 @@ run_installed_program() {
     >"$WORK/batch.out" 2>"$WORK/batch.err" || status=$?
   [ "$status" = 0 ] || die "kyori kyori_in.txt out.txt: exit status $status; $(head -c 300 "$WORK/batch.err")"
   [ ! -s "$WORK/batch.out" ] && [ ! -s "$WORK/batch.err" ] ||
-    die "kyori kyori_in.txt out.txt printed something: $(head -c 300 "$WORK/batch.out" "$WORK/batch.err")"
+    die "kyori kyori_in.txt out.txt printed something: $(cat "$WORK/batch.out" "$WORK/batch.err" | head -c 300)"
   cmp "$EXPECTED_REPORT" "$WORK/out.txt" || die "the batch run's report differs from $EXPECTED_REPORT"
   step "kyori /usr/share/doc/kyori/kyori_in.txt out.txt: silent, report as expected"
 }

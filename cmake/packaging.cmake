@@ -16,8 +16,9 @@
 #
 # Packages, made from a built tree by cpack in the build folder:
 #   cpack -G DEB   kyori_1.0.0_amd64.deb, installing under /usr; its
-#                  dependencies come from dpkg-shlibdeps (package dpkg-dev)
-#                  and are libc6 alone, since the C++ runtime is linked in
+#                  dependencies come from dpkg-shlibdeps (packages dpkg-dev
+#                  and file) and are libc6 alone, since the C++ runtime is
+#                  linked in
 #   cpack -G ZIP   kyori-1.0.0-win64.zip from the mingw-w64 build, one folder
 #                  kyori-1.0.0-win64/ holding the three files above
 # Neither needs the tests: both work with -DKYORI_BUILD_TESTS=OFF.
