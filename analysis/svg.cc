@@ -79,6 +79,7 @@ std::string Num(double v) {
 }
 
 std::string Label(double v, double step) {
+  if (std::fabs(v) < step * 1e-6) v = 0;  // no "-0.0" from a sum of steps
   const int decimals = std::max(0, static_cast<int>(-std::floor(std::log10(step) + 1e-9)));
   char buffer[48];
   std::snprintf(buffer, sizeof buffer, "%.*f", std::min(decimals, 12), v);
