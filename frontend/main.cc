@@ -1,9 +1,68 @@
-#include "app/run_sequence.h"
-#include "io/console_encoding.h"
+// The entry point. With no argument (or with --console alone) kyori runs the
+// dialogue; with DATA and OUTPUT it runs in batch mode.
+#include <string>
+#include <vector>
 
-int main() {
-  // The dialogue shows itself in UTF-8 on a UTF-8 terminal; piped or
-  // redirected, its bytes are Shift-JIS as they are.
-  kyori::SetConsoleEncoding(kyori::ChooseConsoleEncoding("auto"));
-  return kyori::RunKyori();
+#include "app/run_sequence.h"
+#include "frontend/batch_run.h"
+#include "frontend/command_line.h"
+#include "frontend/help.h"
+#include "frontend/messages.h"
+#include "frontend/batch_texts.h"
+#include "io/console_encoding.h"
+#include "platform/platform.h"
+
+namespace {
+
+constexpr int kUsageError = 2;
+
+void WriteToStandardOutput(const std::string& text) {
+  kyori::platform::WriteFile(kyori::platform::StandardOutput(), text.data(), text.size());
+}
+
+int ReportUsageError(const kyori::UsageError& error, kyori::MessageStyle style) {
+  namespace texts = kyori::texts;
+  kyori::MessageLine message(style);
+  switch (error.kind) {
+    case kyori::UsageError::kUnknownOption:
+      message.Say("unknown option", texts::kJaUnknownOption).Plain(": ").Data(error.option);
+      break;
+    case kyori::UsageError::kMissingValue:
+      message.Say("option needs a value", texts::kJaMissingValue).Plain(": ").Data(error.option);
+      break;
+    case kyori::UsageError::kBadValue:
+      message.Say("value not allowed", texts::kJaBadValue).Plain(": ").Data(error.option + "=" + error.value);
+      break;
+    default:
+      message.Say("expected two files, DATA and OUTPUT (see kyori --help)", texts::kJaFileCount);
+      break;
+  }
+  message.Write();
+  return kUsageError;
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  const std::vector<std::string> args = kyori::platform::CommandLineArguments(argc, argv);
+  kyori::CommandLine line;
+  const kyori::UsageError error = kyori::ParseCommandLine(args, line);
+  const kyori::MessageStyle style = kyori::ChooseMessageStyle(line.console);
+  if (error.kind != kyori::UsageError::kNone) return ReportUsageError(error, style);
+  if (line.help) {
+    WriteToStandardOutput(kyori::HelpText());
+    return 0;
+  }
+  if (line.version) {
+    WriteToStandardOutput(kyori::VersionText());
+    return 0;
+  }
+  if (line.files.empty() && !line.batch_options) {
+    // The dialogue shows itself in UTF-8 on a UTF-8 terminal; piped or
+    // redirected, its bytes are Shift-JIS as they are.
+    kyori::SetConsoleEncoding(kyori::ChooseConsoleEncoding(line.console));
+    return kyori::RunKyori();
+  }
+  if (line.files.size() != 2) return ReportUsageError({kyori::UsageError::kFileCount, "", ""}, style);
+  return kyori::RunBatch(line, style);
 }

@@ -64,6 +64,12 @@
 // - FlushToDisk: the file's written bytes reach the disk (fsync;
 //   FlushFileBuffers), as a report must before it is renamed into place.
 // - ProcessId: this process's id.
+// - IsSpecialFile: `name` exists and is neither a regular file nor a
+//   directory (a device such as /dev/null or /dev/full, a pipe); such a file
+//   is written in place, never replaced. Windows: false.
+// - MemoryLimitBytes: the most memory the process can hope to hold: the
+//   physical memory, or less when an address-space limit is set (POSIX
+//   RLIMIT_AS; Windows: the physical memory).
 // Each returns false (or kInvalidHandle) on failure and changes nothing else.
 #ifndef KYORI_PLATFORM_PLATFORM_H_
 #define KYORI_PLATFORM_PLATFORM_H_
@@ -107,6 +113,8 @@ bool SameFile(const char* a, const char* b);
 bool IsDirectory(const char* name);
 bool FlushToDisk(FileHandle file);
 long ProcessId();
+bool IsSpecialFile(const char* name);
+std::uint64_t MemoryLimitBytes();
 
 }  // namespace kyori::platform
 

@@ -10,6 +10,7 @@
 #include <signal.h>
 #include <strings.h>
 #include <sys/file.h>
+#include <sys/resource.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -263,5 +264,24 @@ bool FlushToDisk(FileHandle file) {
 }
 
 long ProcessId() { return static_cast<long>(::getpid()); }
+
+bool IsSpecialFile(const char* name) {
+  struct stat info;
+  return name != nullptr && ::stat(name, &info) == 0 && !S_ISREG(info.st_mode) && !S_ISDIR(info.st_mode);
+}
+
+std::uint64_t MemoryLimitBytes() {
+  const long pages = ::sysconf(_SC_PHYS_PAGES);
+  const long page_size = ::sysconf(_SC_PAGESIZE);
+  std::uint64_t limit = pages > 0 && page_size > 0
+                            ? static_cast<std::uint64_t>(pages) * static_cast<std::uint64_t>(page_size)
+                            : UINT64_MAX;
+  struct rlimit address_space;
+  if (::getrlimit(RLIMIT_AS, &address_space) == 0 && address_space.rlim_cur != RLIM_INFINITY &&
+      static_cast<std::uint64_t>(address_space.rlim_cur) < limit) {
+    limit = static_cast<std::uint64_t>(address_space.rlim_cur);
+  }
+  return limit;
+}
 
 }  // namespace kyori::platform

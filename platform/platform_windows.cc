@@ -320,4 +320,13 @@ bool FlushToDisk(FileHandle file) {
 
 long ProcessId() { return static_cast<long>(GetCurrentProcessId()); }
 
+bool IsSpecialFile(const char*) { return false; }
+
+std::uint64_t MemoryLimitBytes() {
+  MEMORYSTATUSEX status;
+  status.dwLength = sizeof status;
+  if (!GlobalMemoryStatusEx(&status)) return UINT64_MAX;
+  return static_cast<std::uint64_t>(status.ullTotalPhys);
+}
+
 }  // namespace kyori::platform

@@ -1,0 +1,42 @@
+#include "analysis/condensed.h"
+
+#include <cmath>
+
+namespace kyori::analysis {
+
+Distances DistancesFromSquare(int n, const std::vector<double>& square) {
+  Distances d;
+  d.n = n;
+  d.condensed.reserve(CondensedSize(n));
+  for (int i = 0; i < n; ++i) {
+    for (int j = i + 1; j < n; ++j) {
+      d.condensed.push_back(square[static_cast<std::size_t>(i) * n + j]);
+    }
+  }
+  return d;
+}
+
+DistancesProblem CheckDistances(const Distances& d) {
+  if (d.n < 1) return DistancesProblem::kNoVarieties;
+  if (d.condensed.size() != CondensedSize(d.n)) return DistancesProblem::kWrongSize;
+  for (double v : d.condensed) {
+    if (!std::isfinite(v)) return DistancesProblem::kNotFinite;
+  }
+  for (double v : d.condensed) {
+    if (v < 0) return DistancesProblem::kNegative;
+  }
+  return DistancesProblem::kNone;
+}
+
+const char* DescribeProblem(DistancesProblem problem) {
+  switch (problem) {
+    case DistancesProblem::kNone: return "no problem";
+    case DistancesProblem::kNoVarieties: return "there are no varieties";
+    case DistancesProblem::kWrongSize: return "the number of distances does not fit the number of varieties";
+    case DistancesProblem::kNotFinite: return "a distance is not finite";
+    case DistancesProblem::kNegative: return "a distance is negative";
+  }
+  return "unknown problem";
+}
+
+}  // namespace kyori::analysis

@@ -1,0 +1,443 @@
+#include "analysis/svg.h"
+
+#include <algorithm>
+#include <cmath>
+#include <cstdio>
+
+#include "analysis/png.h"
+#include "analysis/utf8.h"
+
+namespace kyori::analysis {
+namespace {
+
+constexpr int kLabelledLimit = 500;  // above: no per-leaf names
+constexpr int kRectLimit = 100;      // above: the heatmap is a PNG
+constexpr int kRasterLimit = 500;    // PNG side at most
+constexpr double kUnlabelledSide = 1000;
+constexpr double kTreeWidth = 360;
+constexpr double kMaxNameEm = 24;
+constexpr double kMargin = 16;
+constexpr char kFonts[] =
+    "'Noto Sans CJK JP','Hiragino Sans','Yu Gothic',Meiryo,IPAexGothic,sans-serif";
+
+std::u32string CleanCodePoints(std::string_view text) {
+  std::u32string out;
+  std::size_t pos = 0;
+  while (pos < text.size()) {
+    char32_t c = NextCodePoint(text, &pos);
+    if (c == kNotUtf8 || c < 0x20 || (c >= 0x7F && c <= 0x9F) || c == 0xFFFE || c == 0xFFFF) {
+      c = 0xFFFD;
+    }
+    out.push_back(c);
+  }
+  return out;
+}
+
+std::string EscapeCodePoints(const std::u32string& text) {
+  std::string out;
+  for (char32_t c : text) {
+    switch (c) {
+      case '&': out += "&amp;"; break;
+      case '<': out += "&lt;"; break;
+      case '>': out += "&gt;"; break;
+      case '"': out += "&quot;"; break;
+      case '\'': out += "&apos;"; break;
+      default: AppendUtf8(c, &out);
+    }
+  }
+  return out;
+}
+
+// Width in em: wide (East Asian) characters 1, others 0.6.
+double EmWidth(char32_t c) { return c >= 0x1100 ? 1.0 : 0.6; }
+
+// A cleaned name cut to kMaxNameEm, escaped; *em gets its width in em.
+std::string FittedName(std::string_view name, double* em) {
+  std::u32string text = CleanCodePoints(name);
+  double width = 0;
+  for (std::size_t i = 0; i < text.size(); ++i) {
+    if (width + EmWidth(text[i]) > kMaxNameEm) {
+      text.resize(i);
+      text.push_back(0x2026);
+      width += 1;
+      break;
+    }
+    width += EmWidth(text[i]);
+  }
+  *em = width;
+  return EscapeCodePoints(text);
+}
+
+std::string Num(double v) {
+  char buffer[32];
+  std::snprintf(buffer, sizeof buffer, "%.2f", v);
+  std::string s(buffer);
+  while (s.back() == '0') s.pop_back();
+  if (s.back() == '.') s.pop_back();
+  if (s == "-0") s = "0";
+  return s;
+}
+
+std::string Label(double v, double step) {
+  if (std::fabs(v) < step * 1e-6) v = 0;  // no "-0.0" from a sum of steps
+  const int decimals = std::max(0, static_cast<int>(-std::floor(std::log10(step) + 1e-9)));
+  char buffer[48];
+  std::snprintf(buffer, sizeof buffer, "%.*f", std::min(decimals, 12), v);
+  std::string s(buffer);
+  return s == "-0" ? "0" : s;
+}
+
+std::string ValueLabel(double v) {
+  char buffer[48];
+  std::snprintf(buffer, sizeof buffer, "%.4g", v);
+  return buffer;
+}
+
+// Viridis, interpolated between nine anchors, at t in [0, 1].
+Rgb ScaleColour(double t) {
+  static const Rgb kAnchors[] = {{68, 1, 84},    {71, 44, 122},  {59, 82, 139},
+                                 {44, 114, 142}, {33, 145, 140}, {40, 174, 128},
+                                 {94, 201, 98},  {173, 220, 48}, {253, 231, 37}};
+  t = std::clamp(t, 0.0, 1.0) * 8;
+  const int k = std::min(7, static_cast<int>(t));
+  const double f = t - k;
+  Rgb c;
+  for (int i = 0; i < 3; ++i) {
+    c[i] = static_cast<unsigned char>(std::lround(kAnchors[k][i] + f * (kAnchors[k + 1][i] - kAnchors[k][i])));
+  }
+  return c;
+}
+
+std::vector<Rgb> Palette() {
+  std::vector<Rgb> palette;
+  for (int i = 0; i < 256; ++i) palette.push_back(ScaleColour(i / 255.0));
+  return palette;
+}
+
+std::string Hex(const Rgb& c) {
+  char buffer[8];
+  std::snprintf(buffer, sizeof buffer, "#%02x%02x%02x", c[0], c[1], c[2]);
+  return buffer;
+}
+
+// "Nice" tick step (1, 2 or 5 times a power of ten) for about five ticks.
+double TickStep(double range) {
+  const double rough = range / 5;
+  const double power = std::pow(10.0, std::floor(std::log10(rough)));
+  const double f = rough / power;
+  return (f < 1.5 ? 1 : f < 3.5 ? 2 : f < 7.5 ? 5 : 10) * power;
+}
+
+struct Picture {
+  int n = 0;
+  bool labelled = false;
+  double pitch = 0;      // px per leaf row
+  double font = 0;       // px
+  double name_width = 0;  // px of the name column
+  double top = 0;        // y of the first row
+  double tree_x = 0;     // x of the root
+  double heat_x = 0;     // x of the heatmap
+  double side = 0;       // heatmap side in px
+  double width = 0;
+  double height = 0;
+};
+
+class SvgWriter {
+ public:
+  SvgWriter(const Tree& tree, const Distances& d, const std::vector<std::string>& names,
+            const SvgOptions& options, std::ostream& out)
+      : tree_(tree.ultrametric ? tree : RootedAtMidpoint(tree)),
+        d_(d),
+        options_(options),
+        out_(out) {
+    order_ = LeafOrder(tree_);
+    names_.resize(d.n);
+    name_em_.resize(d.n);
+    for (int i = 0; i < d.n; ++i) {
+      names_[i] = FittedName(static_cast<std::size_t>(i) < names.size() ? names[i] : "", &name_em_[i]);
+    }
+    least_ = d.condensed.empty() ? 0 : *std::min_element(d.condensed.begin(), d.condensed.end());
+    greatest_ = d.condensed.empty() ? 0 : *std::max_element(d.condensed.begin(), d.condensed.end());
+    if (d.n > 1) least_ = std::min(least_, 0.0);  // the diagonal
+  }
+
+  void Write() {
+    Lay();
+    PlaceNodes();
+    out_ << "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n"
+         << "<svg xmlns=\"http://www.w3.org/2000/svg\" xmlns:xlink=\"http://www.w3.org/1999/xlink\""
+         << " width=\"" << Num(p_.width) << "\" height=\"" << Num(p_.height) << "\" viewBox=\"0 0 "
+         << Num(p_.width) << ' ' << Num(p_.height) << "\" font-family=\"" << kFonts
+         << "\" font-size=\"" << Num(p_.font) << "\">\n"
+         << "<rect width=\"100%\" height=\"100%\" fill=\"#ffffff\"/>\n";
+    if (!options_.title.empty()) {
+      out_ << "<text x=\"" << Num(kMargin) << "\" y=\"" << Num(kMargin + 14)
+           << "\" font-size=\"18\" font-weight=\"bold\">" << XmlText(options_.title) << "</text>\n";
+    }
+    WriteDendrogram();
+    WriteAxis();
+    if (p_.labelled) WriteNames();
+    WriteHeatmap();
+    WriteLegend();
+    out_ << "</svg>\n";
+  }
+
+ private:
+  void Lay() {
+    const int n = d_.n;
+    p_.n = n;
+    p_.labelled = n <= kLabelledLimit;
+    if (p_.labelled) {
+      p_.pitch = n <= 30 ? 20 : n <= 100 ? 14 : 11;
+      p_.font = p_.pitch * 0.75;
+      double widest = 0;
+      for (double em : name_em_) widest = std::max(widest, em);
+      p_.name_width = widest * p_.font + 12;
+    } else {
+      p_.pitch = kUnlabelledSide / n;
+      p_.font = 12;
+      p_.name_width = 12;
+    }
+    p_.side = p_.pitch * n;
+    const double title = options_.title.empty() ? 0 : 30;
+    const double column_names = p_.labelled ? p_.name_width : 0;
+    p_.top = kMargin + title + column_names;
+    p_.tree_x = kMargin;
+    p_.heat_x = p_.tree_x + kTreeWidth + p_.name_width + 8;
+    const double legend_height = std::max(160.0, std::min(p_.side, 320.0));
+    p_.width = p_.heat_x + p_.side + 24 + 16 + 80;
+    p_.height = p_.top + std::max(p_.side + 60, legend_height + 20) + kMargin;
+  }
+
+  // x of every node (by its depth) and y (leaves by row, inner nodes midway
+  // between their outer children).
+  void PlaceNodes() {
+    const std::size_t count = tree_.nodes.size();
+    depth_.assign(count, 0.0);
+    y_.assign(count, 0.0);
+    std::vector<int> preorder;
+    std::vector<int> stack{tree_.root};
+    while (!stack.empty()) {
+      const int id = stack.back();
+      stack.pop_back();
+      preorder.push_back(id);
+      for (int child : tree_.nodes[id].children) {
+        depth_[child] = depth_[id] + tree_.nodes[child].branch_length;
+        stack.push_back(child);
+      }
+    }
+    for (std::size_t row = 0; row < order_.size(); ++row) y_[order_[row]] = RowY(row);
+    for (auto it = preorder.rbegin(); it != preorder.rend(); ++it) {
+      const TreeNode& node = tree_.nodes[*it];
+      if (node.children.empty()) continue;
+      double low = y_[node.children.front()];
+      double high = low;
+      for (int child : node.children) {
+        low = std::min(low, y_[child]);
+        high = std::max(high, y_[child]);
+      }
+      y_[*it] = (low + high) / 2;
+    }
+    // The axis: heights for a tree from a linkage, depth otherwise.
+    if (tree_.ultrametric) {
+      axis_low_ = 0;
+      axis_high_ = tree_.nodes[tree_.root].height;
+    } else {
+      axis_low_ = std::min(0.0, *std::min_element(depth_.begin(), depth_.end()));
+      axis_high_ = *std::max_element(depth_.begin(), depth_.end());
+    }
+    if (!(axis_high_ > axis_low_)) axis_high_ = axis_low_ + 1;
+  }
+
+  double RowY(std::size_t row) const { return p_.top + (row + 0.5) * p_.pitch; }
+
+  double NodeX(int id) const {
+    return tree_.ultrametric ? HeightX(tree_.nodes[id].height) : AxisX(depth_[id]);
+  }
+
+  // For a tree from a linkage the axis runs from the root's height at the
+  // left to 0 at the right; otherwise from the least depth to the greatest.
+  double AxisX(double value) const {
+    const double t = (value - axis_low_) / (axis_high_ - axis_low_);
+    return p_.tree_x + kTreeWidth * t;
+  }
+  double HeightX(double height) const {
+    return AxisX(axis_high_ - height + axis_low_);
+  }
+
+  void WriteDendrogram() {
+    out_ << "<path fill=\"none\" stroke=\"#333333\" stroke-width=\"1\" d=\"";
+    std::string d;
+    for (std::size_t id = 0; id < tree_.nodes.size(); ++id) {
+      const TreeNode& node = tree_.nodes[id];
+      if (node.children.empty()) continue;
+      const double x = NodeX(static_cast<int>(id));
+      double low = y_[node.children.front()];
+      double high = low;
+      for (int child : node.children) {
+        low = std::min(low, y_[child]);
+        high = std::max(high, y_[child]);
+        d += "M" + Num(x) + " " + Num(y_[child]) + "H" + Num(NodeX(child));
+      }
+      d += "M" + Num(x) + " " + Num(low) + "V" + Num(high);
+      if (d.size() > 1 << 16) {
+        out_ << d;
+        d.clear();
+      }
+    }
+    if (tree_.nodes.size() == 1) {
+      d += "M" + Num(p_.tree_x) + " " + Num(RowY(0)) + "H" + Num(p_.tree_x + kTreeWidth);
+    }
+    out_ << d << "\"/>\n";
+    if (!tree_.ultrametric && p_.labelled) {
+      std::string leaders;
+      for (int leaf : order_) {
+        const double x = NodeX(leaf);
+        if (x < p_.tree_x + kTreeWidth - 1) {
+          leaders += "M" + Num(x + 2) + " " + Num(y_[leaf]) + "H" + Num(p_.tree_x + kTreeWidth);
+        }
+      }
+      if (!leaders.empty()) {
+        out_ << "<path fill=\"none\" stroke=\"#aaaaaa\" stroke-width=\"0.6\""
+                " stroke-dasharray=\"2 2\" d=\""
+             << leaders << "\"/>\n";
+      }
+    }
+  }
+
+  void WriteAxis() {
+    const double y = p_.top + p_.side + 10;
+    out_ << "<g font-size=\"11\" fill=\"#333333\">\n"
+         << "<path stroke=\"#333333\" fill=\"none\" d=\"M" << Num(p_.tree_x) << " " << Num(y) << "H"
+         << Num(p_.tree_x + kTreeWidth);
+    const double step = TickStep(axis_high_ - axis_low_);
+    std::vector<double> ticks;
+    for (double v = std::ceil(axis_low_ / step - 1e-9) * step; v <= axis_high_ + step * 1e-9; v += step) {
+      ticks.push_back(v);
+    }
+    for (double v : ticks) {
+      const double x = tree_.ultrametric ? HeightX(v) : AxisX(v);
+      out_ << "M" << Num(x) << " " << Num(y) << "v5";
+    }
+    out_ << "\"/>\n";
+    for (double v : ticks) {
+      const double x = tree_.ultrametric ? HeightX(v) : AxisX(v);
+      out_ << "<text x=\"" << Num(x) << "\" y=\"" << Num(y + 17) << "\" text-anchor=\"middle\">"
+           << Label(v, step) << "</text>\n";
+    }
+    out_ << "<text x=\"" << Num(p_.tree_x + kTreeWidth / 2) << "\" y=\"" << Num(y + 33)
+         << "\" text-anchor=\"middle\">"
+         << (tree_.ultrametric ? "height (distance)" : "distance from the root") << "</text>\n"
+         << "</g>\n";
+  }
+
+  void WriteNames() {
+    out_ << "<g fill=\"#000000\">\n";
+    const double x = p_.tree_x + kTreeWidth + 6;
+    for (std::size_t row = 0; row < order_.size(); ++row) {
+      out_ << "<text x=\"" << Num(x) << "\" y=\"" << Num(RowY(row)) << "\" dy=\"0.35em\">"
+           << names_[order_[row]] << "</text>\n";
+    }
+    const double y = p_.top - 6;
+    for (std::size_t col = 0; col < order_.size(); ++col) {
+      out_ << "<text transform=\"translate(" << Num(p_.heat_x + (col + 0.5) * p_.pitch) << ","
+           << Num(y) << ") rotate(-90)\" dy=\"0.35em\">" << names_[order_[col]] << "</text>\n";
+    }
+    out_ << "</g>\n";
+  }
+
+  unsigned char Level(double v) const {
+    if (!(greatest_ > least_)) return 128;
+    return static_cast<unsigned char>(std::lround(255 * (v - least_) / (greatest_ - least_)));
+  }
+
+  void WriteHeatmap() {
+    const int n = d_.n;
+    if (n <= kRectLimit) {
+      const std::vector<Rgb> palette = Palette();
+      out_ << "<g shape-rendering=\"crispEdges\">\n";
+      for (int r = 0; r < n; ++r) {
+        for (int c = 0; c < n; ++c) {
+          out_ << "<rect x=\"" << Num(p_.heat_x + c * p_.pitch) << "\" y=\"" << Num(RowY(r) - p_.pitch / 2)
+               << "\" width=\"" << Num(p_.pitch) << "\" height=\"" << Num(p_.pitch) << "\" fill=\""
+               << Hex(palette[Level(DistanceAt(d_, order_[r], order_[c]))]) << "\"/>\n";
+        }
+      }
+      out_ << "</g>\n";
+      return;
+    }
+    // One pixel per block of `block` x `block` cells (1 up to kRasterLimit).
+    const int block = (n + kRasterLimit - 1) / kRasterLimit;
+    const int side = (n + block - 1) / block;
+    std::vector<double> sums(static_cast<std::size_t>(side) * side, 0.0);
+    std::vector<double> counts(sums.size(), 0.0);
+    for (int r = 0; r < n; ++r) {
+      for (int c = 0; c < n; ++c) {
+        const std::size_t k = static_cast<std::size_t>(r / block) * side + c / block;
+        sums[k] += DistanceAt(d_, order_[r], order_[c]);
+        counts[k] += 1;
+      }
+    }
+    std::vector<unsigned char> pixels(sums.size());
+    for (std::size_t k = 0; k < sums.size(); ++k) pixels[k] = Level(sums[k] / counts[k]);
+    const double drawn = p_.pitch * n;
+    out_ << "<image x=\"" << Num(p_.heat_x) << "\" y=\"" << Num(p_.top) << "\" width=\"" << Num(drawn)
+         << "\" height=\"" << Num(drawn) << "\" preserveAspectRatio=\"none\""
+         << " image-rendering=\"optimizeSpeed\" style=\"image-rendering:pixelated\" xlink:href=\""
+         << PngDataUri(PalettePng(side, side, pixels, Palette())) << "\"/>\n";
+  }
+
+  void WriteLegend() {
+    const double x = p_.heat_x + p_.side + 24;
+    const double height = std::max(160.0, std::min(p_.side, 320.0));
+    const double y = p_.top;
+    out_ << "<defs><linearGradient id=\"scale\" x1=\"0\" y1=\"1\" x2=\"0\" y2=\"0\">";
+    for (int k = 0; k <= 8; ++k) {
+      out_ << "<stop offset=\"" << Num(k / 8.0) << "\" stop-color=\"" << Hex(ScaleColour(k / 8.0))
+           << "\"/>";
+    }
+    out_ << "</linearGradient></defs>\n"
+         << "<rect x=\"" << Num(x) << "\" y=\"" << Num(y) << "\" width=\"16\" height=\"" << Num(height)
+         << "\" fill=\"url(#scale)\" stroke=\"#333333\" stroke-width=\"0.5\"/>\n"
+         << "<g font-size=\"11\" fill=\"#333333\">\n";
+    const bool flat = !(greatest_ > least_);
+    for (int k = 0; k <= 4; ++k) {
+      const double value = flat ? least_ : least_ + (greatest_ - least_) * k / 4;
+      const double ty = flat ? y + height / 2 : y + height - height * k / 4;
+      out_ << "<path stroke=\"#333333\" d=\"M" << Num(x + 16) << " " << Num(ty) << "h4\"/>"
+           << "<text x=\"" << Num(x + 23) << "\" y=\"" << Num(ty) << "\" dy=\"0.35em\">"
+           << ValueLabel(value) << "</text>\n";
+      if (flat) break;
+    }
+    out_ << "<text x=\"" << Num(x) << "\" y=\"" << Num(y + height + 18) << "\">distance</text>\n"
+         << "</g>\n";
+  }
+
+  const Tree tree_;
+  const Distances& d_;
+  const SvgOptions& options_;
+  std::ostream& out_;
+  std::vector<int> order_;
+  std::vector<std::string> names_;
+  std::vector<double> name_em_;
+  double least_ = 0;
+  double greatest_ = 0;
+  Picture p_;
+  std::vector<double> depth_;
+  std::vector<double> y_;
+  double axis_low_ = 0;
+  double axis_high_ = 1;
+};
+
+}  // namespace
+
+std::string XmlText(std::string_view text) { return EscapeCodePoints(CleanCodePoints(text)); }
+
+bool WriteSvg(const Tree& tree, const Distances& d, const std::vector<std::string>& names,
+              const SvgOptions& options, std::ostream& out) {
+  if (CheckDistances(d) != DistancesProblem::kNone || tree.leaves != d.n || tree.root < 0) return false;
+  SvgWriter(tree, d, names, options, out).Write();
+  return true;
+}
+
+}  // namespace kyori::analysis

@@ -1,0 +1,24 @@
+// Batch mode: `kyori [OPTIONS] DATA OUTPUT` from start to end, with no
+// questions: DATA read, its report written to OUTPUT (the bytes the dialogue
+// writes into its output file), then the tree, matrix and picture asked for.
+// Silent on success; each failure is one line on standard error.
+//
+// Exit status: 0 done; 1 the data or a file could not be used (DATA cannot be
+// opened or is empty, OUTPUT cannot be created or written or is DATA itself,
+// a trait cannot be standardized, the counts exceed the capacity or need more
+// memory than the machine has).
+#ifndef KYORI_FRONTEND_BATCH_RUN_H_
+#define KYORI_FRONTEND_BATCH_RUN_H_
+
+#include "frontend/command_line.h"
+#include "frontend/messages.h"
+
+namespace kyori {
+
+inline constexpr int kBatchCapacity = 32767;  // varieties, and traits
+
+int RunBatch(const CommandLine& line, MessageStyle style);
+
+}  // namespace kyori
+
+#endif  // KYORI_FRONTEND_BATCH_RUN_H_

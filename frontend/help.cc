@@ -1,0 +1,58 @@
+#include "frontend/help.h"
+
+#include "version.h"
+
+namespace kyori {
+
+std::string HelpText() {
+  return R"(Usage: kyori                         (the dialogue: questions in Japanese)
+       kyori [OPTIONS] DATA OUTPUT
+
+Reads the data file DATA, standardizes every trait to mean 0 and standard
+deviation 1 (divisor n - 1), computes the Euclidean distance between every
+pair of varieties and writes the standardized data and the distance table
+to OUTPUT, with the same bytes the dialogue writes into its output file.
+No questions; nothing is written on success. `-` as DATA reads standard
+input, `-` as OUTPUT writes standard output. OUTPUT is written to a
+temporary file and renamed when complete; OUTPUT naming DATA is refused.
+
+Options:
+  -h, --help              this text, then exit
+      --version           the version, then exit
+      --console=WHEN      auto (default), cp932 or utf-8: the encoding of what
+                          kyori writes to the terminal; auto is UTF-8 when the
+                          output is a terminal and the locale is UTF-8
+      --encoding=ENC      cp932 (default) or utf-8: the encoding of the two
+                          headings in OUTPUT; names are copied as bytes
+      --arithmetic=KIND   compatible (default): the report's usual digits, and
+                          a warning for each trait whose spread they cannot
+                          hold; accurate: double precision throughout
+      --tree=FILE         a tree of the varieties in Newick (UTF-8)
+      --method=METHOD     average (default, UPGMA), single, complete, ward, nj
+      --phylip=FILE       the distance matrix in PHYLIP's square format
+      --svg=FILE          a picture: the tree beside a heatmap of distances
+      --jobs=N            threads (default: the machine's cores); the output
+                          is the same for every N
+  --                      ends the options
+
+The data file: the number of varieties, the number of traits, the trait
+names, then for each variety its name and one value per trait. Names end at
+a comma or a line end; values are separated by blanks, commas or line ends.
+Up to 32767 varieties and 32767 traits, as memory allows.
+
+  3 2
+  height,weight
+  A,95.5 18.2
+  B,88 17.9
+  C,102.25 20
+
+Exit status: 0 done; 1 the data or a file could not be used; 2 a usage error.
+
+Example:
+  kyori --tree=rice.nwk --svg=rice.svg kyori_in.txt kyori_out.txt
+)";
+}
+
+std::string VersionText() { return std::string("kyori ") + KYORI_VERSION + "\n"; }
+
+}  // namespace kyori

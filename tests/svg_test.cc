@@ -1,0 +1,149 @@
+#include "analysis/svg.h"
+
+#include <gtest/gtest.h>
+
+#include <cstdio>
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <random>
+#include <sstream>
+
+#include "analysis/linkage.h"
+#include "analysis/neighbor_joining.h"
+#include "tests/double_bits.h"
+
+namespace kyori::analysis {
+namespace {
+
+TEST(SvgTest, TextIsCleanedAndEscaped) {
+  struct Case {
+    std::string text;
+    std::string xml;
+  };
+  const Case cases[] = {
+      {"コシヒカリ", "コシヒカリ"},
+      {"a<b & 'c' \"d\">", "a&lt;b &amp; &apos;c&apos; &quot;d&quot;&gt;"},
+      {"tab\tnl\n", "tab\uFFFDnl\uFFFD"},
+      {std::string("nul\0x", 5), "nul\uFFFDx"},
+      {"\x7F\xC2\x85", "\uFFFD\uFFFD"},            // DEL and the C1 control U+0085
+      {"cut\xE3\x81", "cut\uFFFD\uFFFD"},          // a truncated sequence
+      {"\xC0\xAF\xED\xA0\x80", "\uFFFD\uFFFD\uFFFD\uFFFD\uFFFD"},  // overlong, surrogate
+      {"\xEF\xBF\xBE\xEF\xBF\xBF", "\uFFFD\uFFFD"},  // U+FFFE, U+FFFF: not allowed in XML
+      {"\xF0\x9F\x8C\xBE", "\U0001F33E"},          // a four-byte character stays
+      {"", ""},
+  };
+  for (const Case& c : cases) EXPECT_EQ(XmlText(c.text), c.xml) << c.text;
+}
+
+Distances RandomDistances(int n, unsigned seed) {
+  std::mt19937 random(seed);
+  std::uniform_real_distribution<double> value(0.0, 10.0);
+  Distances d{n, std::vector<double>(CondensedSize(n))};
+  for (double& v : d.condensed) v = value(random);
+  return d;
+}
+
+std::vector<std::string> NastyNames(int n) {
+  const std::string pool[] = {"コシヒカリ", "<b>&amp;</b>", "\"quoted\" 'single'", std::string("nul\0byte", 8),
+                              "bad\xFF\xFEutf8", "\x01\x02\x1b[31m", "]]>", "", "つや姫", "a&b<c>d",
+                              "cut\xE3\x81", "長い名前長い名前長い名前長い名前長い名前長い名前長い名前長い名前"};
+  std::vector<std::string> names;
+  for (int i = 0; i < n; ++i) names.push_back(pool[i % 12]);
+  return names;
+}
+
+std::string Svg(const Tree& tree, const Distances& d, const std::vector<std::string>& names) {
+  std::ostringstream out;
+  SvgOptions options;
+  options.title = "title <&> 'with' \"quotes\"\x01";
+  EXPECT_TRUE(WriteSvg(tree, d, names, options, out));
+  return out.str();
+}
+
+Tree AverageTree(const Distances& d) {
+  Linkage linkage;
+  EXPECT_EQ(ComputeLinkage(d, LinkageMethod::kAverage, &linkage), DistancesProblem::kNone);
+  return TreeFromLinkage(linkage);
+}
+
+Tree JoinedTree(const Distances& d) {
+  Tree tree;
+  EXPECT_EQ(NeighborJoining(d, &tree), DistancesProblem::kNone);
+  return tree;
+}
+
+std::size_t Count(const std::string& text, const std::string& what) {
+  std::size_t count = 0;
+  for (std::size_t at = text.find(what); at != std::string::npos; at = text.find(what, at + 1)) ++count;
+  return count;
+}
+
+TEST(SvgTest, NastyNamesGiveWellFormedXml) {
+  const char* xmllint = "/usr/bin/xmllint";
+  if (!std::filesystem::exists(xmllint)) GTEST_SKIP() << "no xmllint (Debian: libxml2-utils)";
+  const std::filesystem::path folder = std::filesystem::temp_directory_path();
+  struct Case {
+    int n;
+    bool joined;
+  };
+  // 12 with a rectangle per cell, 150 with the heatmap as a PNG, small n.
+  const Case cases[] = {{12, false}, {12, true}, {150, false}, {150, true}, {1, false}, {2, true}, {3, true}};
+  for (const Case& c : cases) {
+    const Distances d = RandomDistances(c.n, 11);
+    const std::string svg = Svg(c.joined ? JoinedTree(d) : AverageTree(d), d, NastyNames(c.n));
+    const std::filesystem::path file =
+        folder / ("kyori_svg_test_" + std::to_string(c.n) + (c.joined ? "nj" : "avg") + ".svg");
+    std::ofstream(file, std::ios::binary) << svg;
+    const std::string command = std::string(xmllint) + " --noout '" + file.string() + "'";
+    EXPECT_EQ(std::system(command.c_str()), 0) << "n = " << c.n << ", " << file;
+    std::filesystem::remove(file);
+  }
+}
+
+TEST(SvgTest, SmallPictureHoldsNamesCellsAndLegend) {
+  const Distances d = RandomDistances(12, 3);
+  std::vector<std::string> names = NastyNames(12);
+  const std::string svg = Svg(AverageTree(d), d, names);
+  EXPECT_NE(svg.find("font-family=\"'Noto Sans CJK JP','Hiragino Sans','Yu Gothic',Meiryo,IPAexGothic,sans-serif\""),
+            std::string::npos);
+  EXPECT_EQ(Count(svg, ">コシヒカリ</text>"), 2u);  // at its row and over its column
+  EXPECT_EQ(Count(svg, ">&lt;b&gt;&amp;amp;&lt;/b&gt;</text>"), 2u);
+  EXPECT_EQ(Count(svg, "<rect x="), 12u * 12u + 1u);  // the cells and the legend bar
+  EXPECT_EQ(Count(svg, "<image"), 0u);
+  EXPECT_NE(svg.find("linearGradient"), std::string::npos);
+  EXPECT_NE(svg.find("title &lt;&amp;&gt; &apos;with&apos; &quot;quotes&quot;\uFFFD</text>"), std::string::npos);
+  // The long name is cut.
+  EXPECT_NE(svg.find("長い名前長い名前長い名前長い名前長い名前長い名前…</text>"), std::string::npos);
+}
+
+TEST(SvgTest, LargePicturesDropTheNamesAndStaySmall) {
+  const int n = 1200;
+  const Distances d = RandomDistances(n, 5);
+  const std::string svg = Svg(AverageTree(d), d, std::vector<std::string>(n, "name"));
+  EXPECT_EQ(Count(svg, ">name</text>"), 0u);
+  EXPECT_EQ(Count(svg, "<image"), 1u);
+  EXPECT_LT(svg.size(), 600u * 1024);
+
+  const int labelled = 300;
+  const Distances d300 = RandomDistances(labelled, 6);
+  const std::string svg300 = Svg(JoinedTree(d300), d300, std::vector<std::string>(labelled, "name"));
+  EXPECT_EQ(Count(svg300, ">name</text>"), 2u * labelled);
+  EXPECT_EQ(Count(svg300, "<image"), 1u);
+  EXPECT_LT(svg300.size(), 400u * 1024);
+}
+
+TEST(SvgTest, RefusesWhatDoesNotFit) {
+  const Distances d = RandomDistances(5, 1);
+  const Tree tree = AverageTree(d);
+  std::ostringstream out;
+  EXPECT_FALSE(WriteSvg(tree, RandomDistances(6, 1), {}, SvgOptions(), out));
+  Distances odd = d;
+  odd.condensed[2] = testing::kNaN;
+  EXPECT_FALSE(WriteSvg(tree, odd, {}, SvgOptions(), out));
+  EXPECT_FALSE(WriteSvg(Tree(), Distances{0, {}}, {}, SvgOptions(), out));
+  EXPECT_TRUE(out.str().empty());
+}
+
+}  // namespace
+}  // namespace kyori::analysis
