@@ -7,9 +7,15 @@
 # Runs as root without standard input. The compiler and wine are installed
 # with apt-get when missing.
 #
+# The program runs with LC_ALL=C.UTF-8, which wine takes for an English
+# Windows (ANSI code page 1252) keeping Unix file names in UTF-8: Shift-JIS
+# file names must open there as on a Japanese Windows.
+#
 # Environment (all optional):
-#   KYORI_E2E_TEST  the end-to-end test program (default build/tests/e2e_test)
-#   KYORI_E2E_ARGS  extra arguments for it (e.g. --gtest_filter=...)
+#   KYORI_E2E_TEST    the end-to-end test program (default build/tests/e2e_test)
+#   KYORI_E2E_ARGS    extra arguments for it (e.g. --gtest_filter=...)
+#   KYORI_RUN_LOCALE  another locale for the runs (e.g. ja_JP.UTF-8 for a
+#                     Japanese Windows, code page 932; it must be installed)
 set -euo pipefail
 exec </dev/null
 
