@@ -1,15 +1,22 @@
 #!/usr/bin/env bash
 # The Windows leg of CI: cross-builds kyori.exe with mingw-w64 into
-# build-mingw/, checks that it imports only system DLLs, and runs the
+# build-mingw/, checks that it imports only system DLLs, runs the checks of
+# the Windows platform layer (tests/windows/platform_check.cc) and the
 # end-to-end tests (the native test program, built beforehand into build/)
 # against kyori.exe under wine.
 #
 # Runs as root without standard input. The compiler and wine are installed
 # with apt-get when missing.
 #
+# The program runs with LC_ALL=C.UTF-8, which wine takes for an English
+# Windows (ANSI code page 1252) keeping Unix file names in UTF-8: Shift-JIS
+# file names must open there as on a Japanese Windows.
+#
 # Environment (all optional):
-#   KYORI_E2E_TEST  the end-to-end test program (default build/tests/e2e_test)
-#   KYORI_E2E_ARGS  extra arguments for it (e.g. --gtest_filter=...)
+#   KYORI_E2E_TEST    the end-to-end test program (default build/tests/e2e_test)
+#   KYORI_E2E_ARGS    extra arguments for it (e.g. --gtest_filter=...)
+#   KYORI_RUN_LOCALE  another locale for the runs (e.g. ja_JP.UTF-8 for a
+#                     Japanese Windows, code page 932; it must be installed)
 set -euo pipefail
 exec </dev/null
 
@@ -79,6 +86,20 @@ prepare_wine() {
   "$WINESERVER" -w || true
 }
 
+# The platform layer's own checks, in an empty folder, with a Japanese
+# argument that wine hands over in UTF-16.
+run_platform_check() {
+  step "platform checks under wine"
+  x86_64-w64-mingw32-g++-posix -std=c++20 -O1 -Wall -Wextra -static -I"$ROOT" \
+    "$ROOT/tests/windows/platform_check.cc" "$ROOT/platform/platform_windows.cc" \
+    -o "$BUILD/platform_check.exe"
+  local folder status=0
+  folder="$(mktemp -d)"
+  (cd "$folder" && LC_ALL="${KYORI_RUN_LOCALE:-C.UTF-8}" "$WINE" "$BUILD/platform_check.exe" 品種.txt "a b") || status=$?
+  rm -rf "$folder"
+  return "$status"
+}
+
 run_end_to_end() {
   [ -x "$E2E_TEST" ] || die "no end-to-end test program at $E2E_TEST (build the native tests into build/ first)"
   step "end-to-end tests against kyori.exe under wine"
@@ -96,6 +117,7 @@ WINESERVER="$(dirname "$WINE")/wineserver64"
 [ -x "$WINESERVER" ] || WINESERVER="$(dirname "$WINE")/wineserver"
 prepare_wine
 status=0
+run_platform_check || status=$?
 run_end_to_end || status=$?
 # Let the wine server go down with the run rather than linger after it.
 "$WINESERVER" -k >/dev/null 2>&1 || true
