@@ -176,6 +176,7 @@ DistanceTriangle ComputeDistances(const Collection& c, Arithmetic arithmetic, in
     FillTriangle<float>(c, jobs, AccumulateSquaredRows, [out](std::size_t at, float v) { out[at] = v; });
   } else {
     d.roots.resize(pairs);
+    d.rooted = true;
     double* out = d.roots.data();
     FillTriangle<double>(c, jobs, AccumulateSquaredRowsDouble,
                          [out](std::size_t at, double v) { out[at] = std::sqrt(v); });
@@ -186,7 +187,7 @@ DistanceTriangle ComputeDistances(const Collection& c, Arithmetic arithmetic, in
 void DistanceRow(const DistanceTriangle& d, int i, double* out, double* squared) {
   const std::size_t n = static_cast<std::size_t>(d.varieties);
   const std::size_t row = static_cast<std::size_t>(i);
-  if (d.arithmetic == Arithmetic::kAccurate) {
+  if (d.rooted) {
     for (std::size_t j = 0; j < row; ++j) out[j] = d.roots[Condensed(n, j, row)];
     out[row] = 0;
     for (std::size_t j = row + 1; j < n; ++j) out[j] = d.roots[Condensed(n, row, j)];
@@ -200,7 +201,7 @@ void DistanceRow(const DistanceTriangle& d, int i, double* out, double* squared)
 }
 
 std::vector<double> CondensedDistances(const DistanceTriangle& d, int jobs) {
-  if (d.arithmetic == Arithmetic::kAccurate) return d.roots;
+  if (d.rooted) return d.roots;
   std::vector<double> out(d.squared.size());
   const long chunk = 1 << 16;
   const long chunks = static_cast<long>((out.size() + chunk - 1) / chunk);
@@ -212,6 +213,17 @@ std::vector<double> CondensedDistances(const DistanceTriangle& d, int jobs) {
     HalfPowers(widened.data(), out.data() + begin, static_cast<int>(end - begin));
   });
   return out;
+}
+
+}  // namespace kyori
+
+namespace kyori {
+
+void TakeRoots(DistanceTriangle& d, int jobs) {
+  if (d.rooted) return;
+  d.roots = CondensedDistances(d, jobs);
+  d.squared = std::vector<float>();
+  d.rooted = true;
 }
 
 }  // namespace kyori

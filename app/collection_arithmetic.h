@@ -61,7 +61,8 @@ struct DistanceTriangle {
   int varieties = 0;
   Arithmetic arithmetic = Arithmetic::kCompatible;
   std::vector<float> squared;  // compatible: the single-precision squared distances
-  std::vector<double> roots;   // accurate: the distances
+  std::vector<double> roots;   // the distances: accurate, or compatible after TakeRoots
+  bool rooted = false;         // `roots` holds the distances, `squared` nothing
 };
 
 inline std::size_t Condensed(std::size_t n, std::size_t i, std::size_t j) {
@@ -79,6 +80,11 @@ void DistanceRow(const DistanceTriangle& d, int i, double* out, double* squared)
 
 // Every distance as DistanceRow gives it, in the triangle's order.
 std::vector<double> CondensedDistances(const DistanceTriangle& d, int jobs);
+
+// Replaces a compatible triangle's squared distances by their roots
+// (CondensedDistances), for a run that needs the distances more than once:
+// the report then reads them instead of taking each root twice.
+void TakeRoots(DistanceTriangle& d, int jobs);
 
 }  // namespace kyori
 

@@ -4,6 +4,7 @@
 #include <cstdio>
 #include <string>
 #include <thread>
+#include <utility>
 #include <vector>
 
 #include "analysis/condensed.h"
@@ -138,14 +139,20 @@ bool WriteOutput(const BatchRun& run, const std::string& name, auto write) {
   return true;
 }
 
-// The tree, the matrix and the picture, from the distances the report prints.
-int WriteAnalyses(const BatchRun& run, const Collection& c, const DistanceTriangle& triangle) {
+bool WantsAnalyses(const CommandLine& line) {
+  return !line.tree.empty() || !line.svg.empty() || !line.phylip.empty();
+}
+
+// The tree, the matrix and the picture, from the distances the report
+// printed (the triangle's roots, handed over).
+int WriteAnalyses(const BatchRun& run, const Collection& c, DistanceTriangle& triangle) {
   const CommandLine& line = run.line;
   const bool want_tree = !line.tree.empty() || !line.svg.empty();
-  if (!want_tree && line.phylip.empty()) return kDone;
+  if (!WantsAnalyses(line)) return kDone;
   analysis::Distances distances;
   distances.n = c.varieties;
-  distances.condensed = CondensedDistances(triangle, run.jobs);
+  TakeRoots(triangle, run.jobs);
+  distances.condensed = std::move(triangle.roots);
   const std::vector<std::string> names = NamesInUtf8(c);
   if (!line.phylip.empty() &&
       !WriteOutput(run, line.phylip, [&](OutputFile& f) { return analysis::WritePhylip(distances, names, f.Stream()); })) {
@@ -226,7 +233,8 @@ int Run(const BatchRun& run) {
     if (stop.kind == TraitStop::kIdentical) return Fail(message.Say(": all its values are the same", texts::kJaIdentical));
     return Fail(message.Say(": a value is not a finite number", texts::kJaNotFinite));
   }
-  const DistanceTriangle triangle = ComputeDistances(c, run.arithmetic, run.jobs);
+  DistanceTriangle triangle = ComputeDistances(c, run.arithmetic, run.jobs);
+  if (WantsAnalyses(run.line)) TakeRoots(triangle, run.jobs);
   const bool utf8 = run.line.encoding == "utf-8";
   const ReportHeadings headings{utf8 ? texts::kStandardizedHeading.readable : texts::kStandardizedHeading.bytes,
                                 utf8 ? texts::kResultsHeading.readable : texts::kResultsHeading.bytes};
