@@ -34,8 +34,10 @@
 // Calls for the command line and for writing a report safely:
 // - CommandLineArguments: the program's arguments without the program name;
 //   POSIX: argv as given; Windows: the UTF-16 command line in UTF-8 (argc and
-//   argv are not used there), to be read with NameEncoding::kUtf8.
-//     kyori -q data.txt  ->  {"-q", "data.txt"}
+//   argv are not used there), so names taken from it need
+//   SetFileNameEncoding(NameEncoding::kUtf8).
+//     kyori --console=utf-8 品種.txt out.txt
+//       -> {"--console=utf-8", "品種.txt", "out.txt"}
 // - SetFileNameEncoding: how Windows reads names from now on; POSIX ignores it.
 // - StandardError: the standard error handle.
 // - IsTerminal: true when the handle is a terminal (POSIX isatty) or a

@@ -212,8 +212,10 @@ bool LocaleIsJapanese() {
 }
 
 std::string Cp932ToUtf8(std::string_view bytes) {
-  // One converter for the whole run; CP932 keeps no shift state between calls.
-  static const iconv_t converter = ::iconv_open("UTF-8", "CP932");
+  if (bytes.empty()) return std::string();
+  // A converter of its own for each call: an iconv_t cannot be shared
+  // between threads, and opening one after the first is cheap.
+  const iconv_t converter = ::iconv_open("UTF-8", "CP932");
   if (converter == reinterpret_cast<iconv_t>(-1)) {
     // No converter installed: ASCII stays, every other byte is undecodable.
     std::string out;
@@ -226,7 +228,9 @@ std::string Cp932ToUtf8(std::string_view bytes) {
     }
     return out;
   }
-  return ConvertWithIconv(converter, bytes);
+  std::string out = ConvertWithIconv(converter, bytes);
+  ::iconv_close(converter);
+  return out;
 }
 
 FileHandle CreateNewFile(const char* name) {
