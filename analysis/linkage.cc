@@ -33,6 +33,10 @@ double UpdatedDistance(LinkageMethod method, double d_xi, double d_yi, double d_
 std::vector<Merge> ChainMerges(const Distances& d, LinkageMethod method) {
   const int n = d.n;
   std::vector<double> dist = d.condensed;
+  // at(i, j) for i < j is dist[start[i] + j]: no multiplication per look-up.
+  std::vector<std::ptrdiff_t> start(n);
+  for (int i = 0; i < n; ++i) start[i] = static_cast<std::ptrdiff_t>(CondensedIndex(n, i, i + 1)) - (i + 1);
+  auto at = [&](int i, int j) -> double& { return i < j ? dist[start[i] + j] : dist[start[j] + i]; };
   std::vector<int> size(n, 1);
   std::vector<int> chain;
   chain.reserve(n);
@@ -53,24 +57,24 @@ std::vector<Merge> ChainMerges(const Distances& d, LinkageMethod method) {
       const bool has_previous = chain.size() > 1;
       if (has_previous) {
         y = chain[chain.size() - 2];
-        current_min = dist[CondensedIndex(n, x, y)];
+        current_min = at(x, y);
       } else {
         current_min = kInfinity;
       }
       // Slots below x sit in column x of the triangle, those above in row x.
       for (int i = 0; i < x; ++i) {
         if (size[i] == 0) continue;
-        const double v = dist[CondensedIndex(n, i, x)];
+        const double v = dist[start[i] + x];
         if (v < current_min) {
           current_min = v;
           y = i;
         }
       }
       if (x + 1 < n) {
-        const double* row = &dist[CondensedIndex(n, x, x + 1)];
+        const double* row = &dist[start[x]];
         for (int i = x + 1; i < n; ++i) {
           if (size[i] == 0) continue;
-          const double v = row[i - x - 1];
+          const double v = row[i];
           if (v < current_min) {
             current_min = v;
             y = i;
@@ -90,8 +94,8 @@ std::vector<Merge> ChainMerges(const Distances& d, LinkageMethod method) {
     for (int i = 0; i < n; ++i) {
       const int ni = size[i];
       if (ni == 0 || i == y) continue;
-      double& d_yi = dist[CondensedIndex(n, i, y)];
-      d_yi = UpdatedDistance(method, dist[CondensedIndex(n, i, x)], d_yi, current_min, nx, ny, ni);
+      double& d_yi = at(i, y);
+      d_yi = UpdatedDistance(method, at(i, x), d_yi, current_min, nx, ny, ni);
     }
   }
   return merges;

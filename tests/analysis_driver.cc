@@ -21,7 +21,9 @@
 //   newick   the Newick text
 //   phylip   the PHYLIP matrix (METHOD is ignored)
 //   svg      the SVG picture
-//   time     seconds the tree takes to build (no output of it), %.6f
+//   time     seconds the tree takes to build (no output of it), %.6f: the
+//            least of three builds in this process, so that the first
+//            touch of fresh memory is not counted
 #include <chrono>
 #include <cstdio>
 #include <iostream>
@@ -90,19 +92,23 @@ int main(int argc, char** argv) {
     std::fprintf(stderr, "analysis_driver: unknown method %s\n", method_name.c_str());
     return 2;
   }
-  const auto start = std::chrono::steady_clock::now();
   Linkage linkage;
   Tree tree;
-  const DistancesProblem problem = nj ? NeighborJoining(d, &tree) : ComputeLinkage(d, method, &linkage);
-  if (problem != DistancesProblem::kNone) {
-    std::fprintf(stderr, "analysis_driver: %s\n", DescribeProblem(problem));
-    return 1;
+  double least = 0;
+  for (int run = 0; run < (command == "time" ? 3 : 1); ++run) {
+    const auto start = std::chrono::steady_clock::now();
+    const DistancesProblem problem = nj ? NeighborJoining(d, &tree) : ComputeLinkage(d, method, &linkage);
+    if (problem != DistancesProblem::kNone) {
+      std::fprintf(stderr, "analysis_driver: %s\n", DescribeProblem(problem));
+      return 1;
+    }
+    if (!nj) tree = TreeFromLinkage(linkage);
+    const std::chrono::duration<double> elapsed = std::chrono::steady_clock::now() - start;
+    if (run == 0 || elapsed.count() < least) least = elapsed.count();
   }
-  if (!nj) tree = TreeFromLinkage(linkage);
-  const std::chrono::duration<double> elapsed = std::chrono::steady_clock::now() - start;
 
   if (command == "time") {
-    std::printf("%.6f\n", elapsed.count());
+    std::printf("%.6f\n", least);
   } else if (command == "tree") {
     if (nj) {
       for (std::size_t id = 0; id < tree.nodes.size(); ++id) {
