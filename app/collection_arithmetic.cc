@@ -2,14 +2,18 @@
 
 #include <algorithm>
 #include <cmath>
+#include <cstdlib>
+#include <cstring>
 
 #if defined(__SSE2__)
 #include <emmintrin.h>
 #endif
 
 #include "app/parallel.h"
+#include "app/report_cells.h"
 #include "app/squared_distances.h"
 #include "app/standardize.h"
+#include "convert/number_to_text.h"
 #include "numeric/elementary.h"
 
 namespace kyori {
@@ -171,9 +175,10 @@ DistanceTriangle ComputeDistances(const Collection& c, Arithmetic arithmetic, in
   d.varieties = c.varieties;
   d.arithmetic = arithmetic;
   if (arithmetic == Arithmetic::kCompatible) {
-    d.squared.resize(pairs);
-    float* out = d.squared.data();
-    FillTriangle<float>(c, jobs, AccumulateSquaredRows, [out](std::size_t at, float v) { out[at] = v; });
+    d.words.resize(pairs);
+    uint32_t* out = d.words.data();
+    FillTriangle<float>(c, jobs, AccumulateSquaredRows,
+                        [out](std::size_t at, float v) { std::memcpy(out + at, &v, sizeof v); });
   } else {
     d.roots.resize(pairs);
     d.rooted = true;
@@ -184,46 +189,70 @@ DistanceTriangle ComputeDistances(const Collection& c, Arithmetic arithmetic, in
   return d;
 }
 
-void DistanceRow(const DistanceTriangle& d, int i, double* out, double* squared) {
-  const std::size_t n = static_cast<std::size_t>(d.varieties);
-  const std::size_t row = static_cast<std::size_t>(i);
+namespace {
+
+// The pairs are taken in chunks of this many, one chunk per task.
+constexpr std::size_t kChunk = 1 << 14;
+
+long ChunkCount(std::size_t pairs) { return static_cast<long>((pairs + kChunk - 1) / kChunk); }
+
+// The distances of pairs [begin, end) into `out`: the roots, or the
+// program's roots of the squared distances.
+void DistancesOfChunk(const DistanceTriangle& d, std::size_t begin, std::size_t end, double* out) {
   if (d.rooted) {
-    for (std::size_t j = 0; j < row; ++j) out[j] = d.roots[Condensed(n, j, row)];
-    out[row] = 0;
-    for (std::size_t j = row + 1; j < n; ++j) out[j] = d.roots[Condensed(n, row, j)];
+    std::copy(d.roots.begin() + static_cast<std::ptrdiff_t>(begin), d.roots.begin() + static_cast<std::ptrdiff_t>(end), out);
     return;
   }
-  for (std::size_t j = 0; j < row; ++j) squared[j] = static_cast<double>(d.squared[Condensed(n, j, row)]);
-  squared[row] = 0;
-  const float* after = d.squared.data() + (row + 1 < n ? Condensed(n, row, row + 1) : 0);
-  for (std::size_t j = row + 1; j < n; ++j) squared[j] = static_cast<double>(after[j - row - 1]);
-  HalfPowers(squared, out, static_cast<int>(n));  // Power(squared, 0.5) for each
+  std::vector<double> widened(end - begin);
+  for (std::size_t t = begin; t < end; ++t) {
+    float squared;
+    std::memcpy(&squared, &d.words[t], sizeof squared);
+    widened[t - begin] = static_cast<double>(squared);
+  }
+  HalfPowers(widened.data(), out, static_cast<int>(end - begin));  // Power(squared, 0.5) for each
 }
+
+}  // namespace
 
 std::vector<double> CondensedDistances(const DistanceTriangle& d, int jobs) {
   if (d.rooted) return d.roots;
-  std::vector<double> out(d.squared.size());
-  const long chunk = 1 << 16;
-  const long chunks = static_cast<long>((out.size() + chunk - 1) / chunk);
-  ParallelFor(chunks, jobs, [&](long k, int) {
-    const std::size_t begin = static_cast<std::size_t>(k) * chunk;
-    const std::size_t end = std::min(out.size(), begin + chunk);
-    std::vector<double> widened(d.squared.begin() + static_cast<std::ptrdiff_t>(begin),
-                                d.squared.begin() + static_cast<std::ptrdiff_t>(end));
-    HalfPowers(widened.data(), out.data() + begin, static_cast<int>(end - begin));
+  std::vector<double> out(d.words.size());
+  ParallelFor(ChunkCount(out.size()), jobs, [&](long k, int) {
+    const std::size_t begin = static_cast<std::size_t>(k) * kChunk;
+    DistancesOfChunk(d, begin, std::min(out.size(), begin + kChunk), out.data() + begin);
   });
   return out;
 }
 
-}  // namespace kyori
-
-namespace kyori {
-
 void TakeRoots(DistanceTriangle& d, int jobs) {
   if (d.rooted) return;
   d.roots = CondensedDistances(d, jobs);
-  d.squared = std::vector<float>();
   d.rooted = true;
+}
+
+void PackCells(DistanceTriangle& d, bool drop_roots, int jobs) {
+  const std::size_t pairs = d.rooted ? d.roots.size() : d.words.size();
+  d.words.resize(pairs);
+  ParallelFor(ChunkCount(pairs), jobs, [&](long k, int) {
+    const std::size_t begin = static_cast<std::size_t>(k) * kChunk;
+    const std::size_t end = std::min(pairs, begin + kChunk);
+    std::vector<double> values(end - begin);
+    DistancesOfChunk(d, begin, end, values.data());
+    std::vector<char> texts((end - begin) * kNumberTextMax);
+    std::vector<int> lengths(end - begin);
+    NumbersToChars(values.data(), static_cast<int>(end - begin), texts.data(), lengths.data());
+    for (std::size_t t = begin; t < end; ++t) {
+      const std::size_t at = t - begin;
+      const FormattedCell cell = CellFor(values[at], ZeroRule::kDistance, texts.data() + at * kNumberTextMax, lengths[at]);
+      // A distance is a finite number of at least 0, or NaN: its cell always packs.
+      if (!PackCell(cell, &d.words[t])) std::abort();
+    }
+  });
+  d.packed = true;
+  if (drop_roots) {
+    d.roots = std::vector<double>();
+    d.rooted = false;
+  }
 }
 
 }  // namespace kyori

@@ -19,6 +19,7 @@
 #define KYORI_APP_COLLECTION_ARITHMETIC_H_
 
 #include <cstddef>
+#include <cstdint>
 #include <vector>
 
 #include "app/collection.h"
@@ -56,13 +57,18 @@ struct SpreadDifference {
 std::vector<SpreadDifference> CompareSpreads(const Collection& c, double tolerance);
 
 // The distances between all pairs, one triangle: pair (i, j), i < j, at
-// index Condensed(n, i, j).
+// index Condensed(n, i, j). Four bytes a pair while the report is written:
+// the compatible squared distances (single precision, held as their bits)
+// become, one for one, the pairs' report cells (PackedCell), so that each
+// root is taken and each number formatted once although every pair is
+// printed twice.
 struct DistanceTriangle {
   int varieties = 0;
   Arithmetic arithmetic = Arithmetic::kCompatible;
-  std::vector<float> squared;  // compatible: the single-precision squared distances
-  std::vector<double> roots;   // the distances: accurate, or compatible after TakeRoots
-  bool rooted = false;         // `roots` holds the distances, `squared` nothing
+  std::vector<uint32_t> words;  // the squared distances' bits, or the packed cells
+  bool packed = false;          // `words` holds packed cells
+  std::vector<double> roots;    // the distances: accurate, or compatible after TakeRoots
+  bool rooted = false;          // `roots` holds the distances
 };
 
 inline std::size_t Condensed(std::size_t n, std::size_t i, std::size_t j) {
@@ -73,18 +79,18 @@ inline std::size_t Condensed(std::size_t n, std::size_t i, std::size_t j) {
 // threads; the same bits for every number of jobs.
 DistanceTriangle ComputeDistances(const Collection& c, Arithmetic arithmetic, int jobs);
 
-// The distances of variety i to varieties 0 .. n - 1 as the report prints
-// them before the cut: compatible Power(squared, 0.5), accurate the roots;
-// 0 for i itself. `out` holds n doubles; `squared` is scratch of n doubles.
-void DistanceRow(const DistanceTriangle& d, int i, double* out, double* squared);
-
-// Every distance as DistanceRow gives it, in the triangle's order.
+// Every distance as the report prints it before the cut, in the triangle's
+// order: compatible Power(squared, 0.5) of the single widened to double,
+// accurate the roots. Not after PackCells without roots.
 std::vector<double> CondensedDistances(const DistanceTriangle& d, int jobs);
 
-// Replaces a compatible triangle's squared distances by their roots
-// (CondensedDistances), for a run that needs the distances more than once:
-// the report then reads them instead of taking each root twice.
+// Keeps the distances themselves (CondensedDistances) in `roots`, for a run
+// that hands them on to a tree, a matrix or a picture.
 void TakeRoots(DistanceTriangle& d, int jobs);
+
+// Turns every pair's distance into its report cell, packed into `words`
+// (PackCell); with `drop_roots` the roots are released afterwards.
+void PackCells(DistanceTriangle& d, bool drop_roots, int jobs);
 
 }  // namespace kyori
 

@@ -51,7 +51,7 @@ void WriteCollectionReport(const Collection& c, const DistanceTriangle& d, const
   const int m = c.traits;
   if (jobs < 1) jobs = 1;
   std::vector<std::vector<double>> scratch(static_cast<std::size_t>(jobs),
-                                           std::vector<double>(2 * static_cast<std::size_t>(std::max(n, m))));
+                                           std::vector<double>(static_cast<std::size_t>(m)));
 
   WriteHeading(headings.standardized, out);
   StreamRows(n, static_cast<std::size_t>(m) * (CellWidth + 1) + kRowEnd.size(), jobs, out,
@@ -62,14 +62,25 @@ void WriteCollectionReport(const Collection& c, const DistanceTriangle& d, const
                AppendCellRow(row, m, ZeroRule::kStandardized, text);
              });
   WriteHeading(headings.results, out);
-  StreamRows(n, static_cast<std::size_t>(n) * (CellWidth + 1) + 64, jobs, out,
-             [&](int i, int worker, std::string& text) {
-               double* row = scratch[worker].data();
-               DistanceRow(d, i, row, row + n);
-               text.assign(c.variety_names[static_cast<std::size_t>(i)].View());
-               text.append("  ");
-               AppendCellRow(row, n, ZeroRule::kDistance, text);
-             });
+  const std::size_t size = static_cast<std::size_t>(n);
+  StreamRows(n, size * (CellWidth + 1) + 64, jobs, out, [&](int i, int, std::string& text) {
+    const std::size_t row = static_cast<std::size_t>(i);
+    const std::string_view name = c.variety_names[row].View();
+    text.resize(name.size() + 2 + size * (CellWidth + 1) + kRowEnd.size());
+    char* end = std::copy(name.begin(), name.end(), text.data());
+    *end++ = ' ';
+    *end++ = ' ';
+    for (std::size_t j = 0; j < size; ++j) {
+      if (j == row) {
+        end = std::copy(kZeroCell.begin(), kZeroCell.end(), end);  // a variety's distance to itself
+      } else {
+        end = UnpackCell(d.words[j < row ? Condensed(size, j, row) : Condensed(size, row, j)], end);
+      }
+      *end++ = ' ';
+    }
+    end = std::copy(kRowEnd.begin(), kRowEnd.end(), end);
+    text.resize(static_cast<std::size_t>(end - text.data()));
+  });
 }
 
 }  // namespace kyori

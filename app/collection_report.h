@@ -30,7 +30,7 @@ struct ReportHeadings {
 };
 
 // Writes the whole report of the standardized collection `c` and its
-// distances `d` to `out`. Failures are left in `out`.
+// distances `d`, packed (PackCells), to `out`. Failures are left in `out`.
 void WriteCollectionReport(const Collection& c, const DistanceTriangle& d, const ReportHeadings& headings,
                            int jobs, FileWriter& out);
 

@@ -23,6 +23,41 @@ FormattedCell CellFor(double value, ZeroRule rule, const char* text, int length)
   return cell;
 }
 
+namespace {
+
+constexpr char kCellCharacters[] = "0123456789.-e+";
+constexpr uint32_t kEndCode = 15;
+
+int CodeOf(char c) {
+  for (int k = 0; kCellCharacters[k] != '\0'; ++k) {
+    if (kCellCharacters[k] == c) return k;
+  }
+  return -1;
+}
+
+}  // namespace
+
+bool PackCell(const FormattedCell& cell, uint32_t* packed) {
+  uint32_t word = 0xFFFFFFFFu;
+  for (int k = 0; k < cell.length; ++k) {
+    const int code = CodeOf(cell.bytes[k]);
+    if (code < 0) return false;
+    word &= ~(kEndCode << (4 * k));
+    word |= static_cast<uint32_t>(code) << (4 * k);
+  }
+  *packed = word;
+  return true;
+}
+
+char* UnpackCell(uint32_t packed, char* out) {
+  for (int k = 0; k < CellWidth; ++k, packed >>= 4) {
+    const uint32_t code = packed & kEndCode;
+    if (code == kEndCode) break;
+    *out++ = kCellCharacters[code];
+  }
+  return out;
+}
+
 char* AppendCells(const double* values, int count, ZeroRule rule, char* out) {
   // The numbers are formatted a block at a time, side by side.
   constexpr int kBlock = 64;

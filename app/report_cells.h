@@ -31,6 +31,15 @@ struct FormattedCell {
 // The cell of `value` whose general text is text[0 .. length).
 FormattedCell CellFor(double value, ZeroRule rule, const char* text, int length);
 
+// A distance cell in four bytes: its at most 8 characters, each one of
+// "0123456789.-e+" (all that a cell of a distance can hold), as 4-bit codes,
+// the first character in the lowest bits; a code of 15 ends a shorter cell.
+// PackCell returns false for a cell holding any other character.
+// Examples: "2.5" -> 0xFFFFF5A2; "0.000000" -> 0x000000A0.
+bool PackCell(const FormattedCell& cell, uint32_t* packed);
+// Writes the cell's characters at `out`; returns the end.
+char* UnpackCell(uint32_t packed, char* out);
+
 // Writes the cells of values[0 .. count), each followed by one blank, at
 // `out` (room for count * (CellWidth + 1) bytes); returns the end.
 char* AppendCells(const double* values, int count, ZeroRule rule, char* out);

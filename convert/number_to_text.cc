@@ -25,9 +25,9 @@ constexpr double kInfinity = std::numeric_limits<double>::infinity();
 constexpr int32_t kPlainLowest = -3;
 constexpr int32_t kPlainHighest = 15;
 
-void FillZeroDigits(int32_t count) {
-  for (int32_t i = 0; i < count; ++i) DigitBuffer[i] = '0';
-  DigitBuffer[count] = '\0';
+void FillZeroDigits(int32_t count, char* ascii) {
+  for (int32_t i = 0; i < count; ++i) ascii[i] = '0';
+  ascii[count] = '\0';
 }
 
 // The floor of a value in [0, 10], which every step of the digit loop holds:
@@ -202,15 +202,19 @@ void FormatLanes(const double* values, char* out, int* lengths) {
 
 }  // namespace
 
-const char* DecimalDigits(double value, int32_t count, int32_t* exponent, int32_t* negative) {
+namespace {
+
+// DecimalDigits into `ascii` (count digits and a NUL), for callers that must
+// not share DigitBuffer: rows of numbers may be formatted on several threads.
+void DigitsInto(double value, int32_t count, int32_t* exponent, int32_t* negative, char* ascii) {
   if (count < 1) count = 1;
   if (count > kDigitBufferDigits) count = kDigitBufferDigits;
   const DigitLoopStart start = StartDigitLoop(value);
   *negative = start.negative;
   *exponent = 0;
   if (!start.has_digits) {
-    FillZeroDigits(count);
-    return DigitBuffer;
+    FillZeroDigits(count, ascii);
+    return;
   }
   int digits[kDigitBufferDigits];
   double rest = start.value;
@@ -219,7 +223,13 @@ const char* DecimalDigits(double value, int32_t count, int32_t* exponent, int32_
     digits[i] = d;
     rest = (rest - static_cast<double>(d)) * 10;
   }
-  *exponent = FinishDigits(digits, count, rest, start.exponent, DigitBuffer);
+  *exponent = FinishDigits(digits, count, rest, start.exponent, ascii);
+}
+
+}  // namespace
+
+const char* DecimalDigits(double value, int32_t count, int32_t* exponent, int32_t* negative) {
+  DigitsInto(value, count, exponent, negative, DigitBuffer);
   return DigitBuffer;
 }
 
@@ -227,7 +237,8 @@ int NumberToChars(double value, char* out) {
   if (value == kInfinity || value == -kInfinity) return WriteInfinity(value, out);
   int32_t exponent = 0;
   int32_t negative = 0;
-  const char* digits = DecimalDigits(value, kDigitCount, &exponent, &negative);
+  char digits[kDigitBufferDigits + 1];
+  DigitsInto(value, kDigitCount, &exponent, &negative, digits);
   return WriteNumberText(digits, exponent, negative, out);
 }
 

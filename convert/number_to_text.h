@@ -39,7 +39,8 @@ int NumberToChars(double value, char* out);
 // The texts of values[0] .. values[count - 1]: text k into the kNumberTextMax
 // bytes at out + k * kNumberTextMax (no NUL written), its length into
 // lengths[k]. The same texts as NumberToChars gives one by one, faster for a
-// row of numbers; DigitBuffer is not kept up to date.
+// row of numbers. Neither NumberToChars nor NumbersToChars touches
+// DigitBuffer, so rows may be formatted on several threads at once.
 void NumbersToChars(const double* values, int count, char* out, int* lengths);
 
 // The text of `value` as a new text.

@@ -234,7 +234,11 @@ int Run(const BatchRun& run) {
     return Fail(message.Say(": a value is not a finite number", texts::kJaNotFinite));
   }
   DistanceTriangle triangle = ComputeDistances(c, run.arithmetic, run.jobs);
-  if (WantsAnalyses(run.line)) TakeRoots(triangle, run.jobs);
+  // The analyses need the distances themselves after the report; without
+  // them only the report's cells are kept.
+  const bool keep_roots = WantsAnalyses(run.line);
+  if (keep_roots) TakeRoots(triangle, run.jobs);
+  PackCells(triangle, !keep_roots, run.jobs);
   const bool utf8 = run.line.encoding == "utf-8";
   const ReportHeadings headings{utf8 ? texts::kStandardizedHeading.readable : texts::kStandardizedHeading.bytes,
                                 utf8 ? texts::kResultsHeading.readable : texts::kResultsHeading.bytes};
