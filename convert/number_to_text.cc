@@ -25,9 +25,9 @@ constexpr double kInfinity = std::numeric_limits<double>::infinity();
 constexpr int32_t kPlainLowest = -3;
 constexpr int32_t kPlainHighest = 15;
 
-void FillZeroDigits(int32_t count) {
-  for (int32_t i = 0; i < count; ++i) DigitBuffer[i] = '0';
-  DigitBuffer[count] = '\0';
+void FillZeroDigits(char* ascii, int32_t count) {
+  for (int32_t i = 0; i < count; ++i) ascii[i] = '0';
+  ascii[count] = '\0';
 }
 
 // The floor of a value in [0, 10], which every step of the digit loop holds:
@@ -200,17 +200,14 @@ void FormatLanes(const double* values, char* out, int* lengths) {
   }
 }
 
-}  // namespace
-
-const char* DecimalDigits(double value, int32_t count, int32_t* exponent, int32_t* negative) {
-  if (count < 1) count = 1;
-  if (count > kDigitBufferDigits) count = kDigitBufferDigits;
+// DecimalDigits into `ascii` (count + 1 bytes) instead of DigitBuffer.
+void DecimalDigitsInto(double value, int32_t count, int32_t* exponent, int32_t* negative, char* ascii) {
   const DigitLoopStart start = StartDigitLoop(value);
   *negative = start.negative;
   *exponent = 0;
   if (!start.has_digits) {
-    FillZeroDigits(count);
-    return DigitBuffer;
+    FillZeroDigits(ascii, count);
+    return;
   }
   int digits[kDigitBufferDigits];
   double rest = start.value;
@@ -219,7 +216,15 @@ const char* DecimalDigits(double value, int32_t count, int32_t* exponent, int32_
     digits[i] = d;
     rest = (rest - static_cast<double>(d)) * 10;
   }
-  *exponent = FinishDigits(digits, count, rest, start.exponent, DigitBuffer);
+  *exponent = FinishDigits(digits, count, rest, start.exponent, ascii);
+}
+
+}  // namespace
+
+const char* DecimalDigits(double value, int32_t count, int32_t* exponent, int32_t* negative) {
+  if (count < 1) count = 1;
+  if (count > kDigitBufferDigits) count = kDigitBufferDigits;
+  DecimalDigitsInto(value, count, exponent, negative, DigitBuffer);
   return DigitBuffer;
 }
 
@@ -227,7 +232,10 @@ int NumberToChars(double value, char* out) {
   if (value == kInfinity || value == -kInfinity) return WriteInfinity(value, out);
   int32_t exponent = 0;
   int32_t negative = 0;
-  const char* digits = DecimalDigits(value, kDigitCount, &exponent, &negative);
+  // The digits stay on this call's stack: the report's rows are formatted on
+  // several threads at once, and a shared DigitBuffer would mix their digits.
+  char digits[kDigitCount + 1];
+  DecimalDigitsInto(value, kDigitCount, &exponent, &negative, digits);
   return WriteNumberText(digits, exponent, negative, out);
 }
 

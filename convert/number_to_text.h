@@ -33,7 +33,8 @@ const char* DecimalDigits(double value, int32_t count, int32_t* exponent, int32_
 inline constexpr int kNumberTextMax = 22;
 
 // The text of `value` into `out` (at least kNumberTextMax bytes; no NUL
-// written); returns its length. For callers that write many numbers.
+// written); returns its length. For callers that write many numbers. It does
+// not touch DigitBuffer, so threads may call it (and NumbersToChars) at once.
 int NumberToChars(double value, char* out);
 
 // The texts of values[0] .. values[count - 1]: text k into the kNumberTextMax
