@@ -100,24 +100,39 @@ def compatible_spread(column):
     return ref.to_single(ref.power(spread, 0.5))
 
 
+def scaled(column):
+    """The values times the power of two that brings the largest magnitude
+    into [0.5, 1), and its exponent."""
+    exponent = math.frexp(max(abs(x) for x in column))[1]
+    return [math.ldexp(x, -exponent) for x in column], exponent
+
+
 def accurate_moments(column):
-    """Mean and sample standard deviation by two passes in double."""
+    """Mean and sample standard deviation by two passes in double, over the
+    scaled values; returns (mean, deviation) of the scaled values and the
+    deviation of the values."""
+    values, exponent = scaled(column)
     total = 0.0
-    for x in column:
+    for x in values:
         total = total + x
-    mean = total / len(column)
+    mean = total / len(values)
     squares = 0.0
-    for x in column:
+    for x in values:
         d = x - mean
         squares = squares + d * d
-    return mean, math.sqrt(squares / (len(column) - 1))
+    deviation = math.sqrt(squares / (len(values) - 1))
+    return mean, deviation, math.ldexp(deviation, exponent)
+
+
+def accurate_deviation(column):
+    return accurate_moments(column)[2]
 
 
 def accurate_standardized(data):
     out = []
     for column in data.columns:
-        mean, deviation = accurate_moments(column)
-        out.append([(x - mean) / deviation for x in column])
+        mean, deviation, _ = accurate_moments(column)
+        out.append([(x - mean) / deviation for x in scaled(column)[0]])
     return out
 
 
@@ -142,7 +157,7 @@ def expected_warnings(data):
     for j, column in enumerate(data.columns):
         if all_equal(column) or not all(math.isfinite(x) for x in column):
             continue
-        accurate = accurate_moments(column)[1]
+        accurate = accurate_deviation(column)
         compatible = compatible_spread(column)
         if compatible is None:
             found[j + 1] = None
@@ -296,7 +311,7 @@ def check_file(program, name, raw, scipy=None):
         if c is None:
             row.false_identical.append(j + 1)
         else:
-            a = accurate_moments(column)[1]
+            a = accurate_deviation(column)
             row.spread_errors[j + 1] = abs(c - a) / a
     row.trait_names = [name.decode('cp932', 'replace') for name in data.trait_names]
     return row
@@ -431,6 +446,9 @@ def table(np):
         ('negative', [('height', normal(50, 80, 9, 1)), ('temp_diff', normal(50, -300, 25, 1))]),
         ('negative, mean/spread 1e4', [('offset', normal(42, -45000, 4.5, 1)), ('height', normal(42, 80, 9, 1)),
                                        ('weight', normal(42, 30, 4, 2))]),
+        ('magnitude 1e160', [('height', normal(30, 80, 9, 1)), ('mass', normal(30, 3e160, 1e160, 0))]),
+        ('magnitude 1e-170', [('concentration', normal(32, 3e-170, 1e-170, 175)),
+                              ('height', normal(32, 80, 9, 1))]),
         ('mixed magnitudes', [('content', normal(60, 0.004, 0.001, 5)), ('yield', normal(60, 1e4, 3e3, 0)),
                               ('grains', normal(60, 1e6, 2e5, 0)), ('protein', normal(60, 5, 1, 2))]),
     ]
@@ -438,8 +456,11 @@ def table(np):
 
 
 def scipy_distances(np, pdist, zscore):
+    """SciPy's distances of the data. Each trait is first scaled by a power of
+    two (as `scaled` does), which changes no z-score but keeps numpy's squares
+    of values such as 1e160 or 1e-170 in range."""
     def distances(data):
-        x = np.array(data.columns, dtype=np.float64).T
+        x = np.array([scaled(column)[0] for column in data.columns], dtype=np.float64).T
         return list(pdist(zscore(x, axis=0, ddof=1)))
     return distances
 
