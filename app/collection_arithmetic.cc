@@ -33,22 +33,35 @@ bool AllEqual(const double* x, int n) {
   return true;
 }
 
-// Two passes in double: the mean, then the sum of squared deviations.
+// Two passes in double: the mean, then the sum of squared deviations, over
+// the values scaled by 2^-exponent, which brings the largest magnitude into
+// [0.5, 1). The squares then neither overflow nor underflow, however large or
+// small the values (1e160 or 1e-170); and as scaling by a power of two is
+// exact, the results are bit for bit those of the unscaled steps wherever
+// these stay in range, as they do for any measured trait.
 struct AccurateMoments {
-  double mean;
-  double deviation;  // sample standard deviation, divisor n - 1
+  int exponent;
+  double mean;       // of the scaled values
+  double deviation;  // of the scaled values: sample standard deviation, divisor n - 1
+
+  double Standardized(double x) const { return (std::ldexp(x, -exponent) - mean) / deviation; }
+  double Deviation() const { return std::ldexp(deviation, exponent); }
 };
 
 AccurateMoments MomentsOf(const double* x, int n) {
+  double largest = 0;
+  for (int i = 0; i < n; ++i) largest = std::max(largest, std::fabs(x[i]));
+  int exponent = 0;
+  std::frexp(largest, &exponent);
   double sum = 0;
-  for (int i = 0; i < n; ++i) sum += x[i];
+  for (int i = 0; i < n; ++i) sum += std::ldexp(x[i], -exponent);
   const double mean = sum / n;
   double squares = 0;
   for (int i = 0; i < n; ++i) {
-    const double d = x[i] - mean;
+    const double d = std::ldexp(x[i], -exponent) - mean;
     squares += d * d;
   }
-  return {mean, std::sqrt(squares / (n - 1))};
+  return {exponent, mean, std::sqrt(squares / (n - 1))};
 }
 
 TraitStop StandardizeCompatible(Collection& c) {
@@ -69,7 +82,7 @@ TraitStop StandardizeAccurate(Collection& c) {
     if (!AllFinite(x, n)) return {TraitStop::kNotFinite, j};
     if (AllEqual(x, n)) return {TraitStop::kIdentical, j};
     const AccurateMoments m = MomentsOf(x, n);
-    for (int i = 0; i < n; ++i) x[i] = (x[i] - m.mean) / m.deviation;
+    for (int i = 0; i < n; ++i) x[i] = m.Standardized(x[i]);
   }
   return {};
 }
@@ -149,7 +162,7 @@ std::vector<SpreadDifference> CompareSpreads(const Collection& c, double toleran
   for (int j = 0; j < c.traits; ++j) {
     const double* x = c.Trait(j);
     if (!AllFinite(x, n) || AllEqual(x, n)) continue;
-    const double accurate = MomentsOf(x, n).deviation;
+    const double accurate = MomentsOf(x, n).Deviation();
     double mean = 0;
     float spread = 0;
     SpreadDifference d;

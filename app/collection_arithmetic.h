@@ -7,9 +7,10 @@
 // Power(x, 0.5), of that single widened to double.
 //
 // Accurate: each trait's mean and sum of squared deviations in double by two
-// passes, the standardized values in double, each pair's sum of squares in
-// double in trait order, the correctly rounded square root. A trait stops the
-// run as identical only when its values are all equal.
+// passes (over the values scaled by a power of two, so that no square
+// overflows or underflows), the standardized values in double, each pair's
+// sum of squares in double in trait order, the correctly rounded square root.
+// A trait stops the run as identical only when its values are all equal.
 //
 // Example: a trait 2000.1, 2000.2, 2000.3, 2000.4 has the accurate standard
 // deviation 0.1290994..., while the single-precision sum of squares

@@ -33,14 +33,14 @@ const char* DecimalDigits(double value, int32_t count, int32_t* exponent, int32_
 inline constexpr int kNumberTextMax = 22;
 
 // The text of `value` into `out` (at least kNumberTextMax bytes; no NUL
-// written); returns its length. For callers that write many numbers.
+// written); returns its length. For callers that write many numbers. It does
+// not touch DigitBuffer, so threads may call it (and NumbersToChars) at once.
 int NumberToChars(double value, char* out);
 
 // The texts of values[0] .. values[count - 1]: text k into the kNumberTextMax
 // bytes at out + k * kNumberTextMax (no NUL written), its length into
 // lengths[k]. The same texts as NumberToChars gives one by one, faster for a
-// row of numbers. Neither NumberToChars nor NumbersToChars touches
-// DigitBuffer, so rows may be formatted on several threads at once.
+// row of numbers.
 void NumbersToChars(const double* values, int count, char* out, int* lengths);
 
 // The text of `value` as a new text.

@@ -10,7 +10,6 @@
 #include <limits>
 #include <random>
 #include <string>
-#include <thread>
 #include <vector>
 
 namespace kyori {
@@ -96,39 +95,6 @@ TEST(NumbersToChars, RandomRowsOfReportValues) {
     }
     ExpectSameAsAlone(row);
   }
-}
-
-// Rows are formatted on several threads at once in batch mode. Each thread
-// formats rows whose last numbers (a count that is not a multiple of the
-// lanes) take the one-number path, and every text must still be its own.
-TEST(NumbersToCharsTest, RowsFormattedOnSeveralThreadsAtOnceKeepTheirOwnTexts) {
-  constexpr int kThreads = 4;
-  constexpr int kRowsPerThread = 50000;
-  constexpr int kCount = 3;
-  std::vector<std::vector<double>> rows(kThreads, std::vector<double>(kCount));
-  std::vector<std::vector<std::string>> expected(kThreads);
-  for (int t = 0; t < kThreads; ++t) {
-    for (int k = 0; k < kCount; ++k) rows[t][k] = (t + 1) * 1.2345678901 + k * 0.0001 * (t % 2 ? -1 : 1);
-    for (double v : rows[t]) expected[t].push_back(AloneText(v));
-  }
-  std::vector<int> mismatches(kThreads, 0);
-  std::vector<std::thread> threads;
-  for (int t = 0; t < kThreads; ++t) {
-    threads.emplace_back([&, t] {
-      char out[kCount * kNumberTextMax];
-      int lengths[kCount];
-      for (int r = 0; r < kRowsPerThread; ++r) {
-        NumbersToChars(rows[t].data(), kCount, out, lengths);
-        for (int k = 0; k < kCount; ++k) {
-          if (std::string(out + k * kNumberTextMax, static_cast<std::size_t>(lengths[k])) != expected[t][k]) {
-            ++mismatches[t];
-          }
-        }
-      }
-    });
-  }
-  for (std::thread& thread : threads) thread.join();
-  for (int t = 0; t < kThreads; ++t) EXPECT_EQ(0, mismatches[t]) << "thread " << t;
 }
 
 }  // namespace
