@@ -28,23 +28,29 @@ namespace {
 constexpr char kCellCharacters[] = "0123456789.-e+";
 constexpr uint32_t kEndCode = 15;
 
-int CodeOf(char c) {
-  for (int k = 0; kCellCharacters[k] != '\0'; ++k) {
-    if (kCellCharacters[k] == c) return k;
+// The 4-bit code of each byte; -1 for a byte no distance cell holds.
+struct CodeTable {
+  int8_t code[256];
+  constexpr CodeTable() : code() {
+    for (int b = 0; b < 256; ++b) code[b] = -1;
+    for (int k = 0; kCellCharacters[k] != '\0'; ++k) code[static_cast<unsigned char>(kCellCharacters[k])] = static_cast<int8_t>(k);
   }
-  return -1;
-}
+};
+constexpr CodeTable kCodes;
+
+int CodeOf(char c) { return kCodes.code[static_cast<unsigned char>(c)]; }
 
 }  // namespace
 
 bool PackCell(const FormattedCell& cell, uint32_t* packed) {
-  uint32_t word = 0xFFFFFFFFu;
-  for (int k = 0; k < cell.length; ++k) {
+  uint32_t word = 0;
+  int k = 0;
+  for (; k < cell.length; ++k) {
     const int code = CodeOf(cell.bytes[k]);
     if (code < 0) return false;
-    word &= ~(kEndCode << (4 * k));
     word |= static_cast<uint32_t>(code) << (4 * k);
   }
+  if (k < CellWidth) word |= 0xFFFFFFFFu << (4 * k);  // end codes fill the rest
   *packed = word;
   return true;
 }
