@@ -71,10 +71,11 @@ std::vector<Merge> ChainMerges(const Distances& d, LinkageMethod method) {
         }
       }
       if (x + 1 < n) {
-        const double* row = &dist[start[x]];
+        // Row x holds the pairs (x, i), i > x, side by side from here.
+        const double* row = dist.data() + (start[x] + x + 1);
         for (int i = x + 1; i < n; ++i) {
           if (size[i] == 0) continue;
-          const double v = row[i];
+          const double v = row[i - x - 1];
           if (v < current_min) {
             current_min = v;
             y = i;
