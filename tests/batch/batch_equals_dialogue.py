@@ -11,7 +11,6 @@ Also `-` for DATA and OUTPUT, and the same bytes for every --jobs.
 import glob
 import os
 import random
-import re
 import sys
 
 import batch_support as bs
@@ -60,12 +59,6 @@ FIXTURES = [
 ]
 
 
-def identical_trait_in_console(console):
-    """The trait number the dialogue reports as identical, or None."""
-    m = re.search(rb'(\d+) ' + re.escape(kyori_ref.IDENTICAL_DATA), console)
-    return int(m.group(1)) if m else None
-
-
 class BatchEqualsDialogue(bs.BatchTestCase):
 
     def compare(self, data, label, through_standard_streams=False):
@@ -91,7 +84,7 @@ class BatchEqualsDialogue(bs.BatchTestCase):
         if expected is None:
             line = self.assertFailedWith(result, 1, warnings_allowed=True)
             self.assertIsNone(written, label)
-            trait = identical_trait_in_console(dialogue.stdout)
+            trait = bs.identical_trait_in_console(dialogue.stdout)
             self.assertIsNotNone(trait, '%s: the dialogue stopped without naming a trait' % label)
             self.assertRegex(line, rb'^kyori: data\.txt: trait %d \(.*\): all its values are the same$' % trait)
             return 'refused'

@@ -119,6 +119,12 @@ def temporary_files(folder):
     return sorted(k for k in snapshot(folder) if TEMP_PATTERN.search(k))
 
 
+def identical_trait_in_console(console):
+    """The trait number the dialogue's console reports as identical, or None."""
+    m = re.search(rb'(\d+) ' + re.escape(kyori_ref.IDENTICAL_DATA), console)
+    return int(m.group(1)) if m else None
+
+
 def is_warning(line):
     return line.startswith(b'kyori: ') and b': warning: ' in line
 
