@@ -60,26 +60,29 @@ def clean_environment(**settings):
     return env
 
 
-def run(args, cwd, stdin=b'', env=None, close_stdin=False, preexec_fn=None, timeout=300):
+def run(args, cwd, stdin=b'', env=None, close_stdin=False, close_stdout=False, preexec_fn=None,
+        timeout=300):
     """Runs the program with `args` in `cwd`; `stdin` bytes are its standard
-    input (closed altogether with close_stdin)."""
+    input. close_stdin / close_stdout start it with that stream closed."""
     command = [PROGRAM] + list(args)
 
     def prepare_child():
         if close_stdin:
             os.close(0)
+        if close_stdout:
+            os.close(1)
         if preexec_fn:
             preexec_fn()
     p = subprocess.Popen(command, cwd=cwd, stdin=None if close_stdin else subprocess.PIPE,
-                         stdout=subprocess.PIPE, stderr=subprocess.PIPE,
+                         stdout=None if close_stdout else subprocess.PIPE, stderr=subprocess.PIPE,
                          env=env or clean_environment(), preexec_fn=prepare_child)
     try:
         out, err = p.communicate(None if close_stdin else stdin, timeout=timeout)
     except subprocess.TimeoutExpired:
         p.kill()
-        out, err = p.communicate()
+        p.communicate()
         raise AssertionError('kyori %r did not end within %d s' % (args, timeout))
-    return Result(p.returncode, out, err)
+    return Result(p.returncode, out or b'', err)
 
 
 def run_dialogue(folder, data_name, output_name):
@@ -117,6 +120,14 @@ def snapshot(folder):
 
 def temporary_files(folder):
     return sorted(k for k in snapshot(folder) if TEMP_PATTERN.search(k))
+
+
+def first_difference(a, b):
+    """The offset of the first byte where a and b differ; None when equal."""
+    for i, (x, y) in enumerate(zip(a, b)):
+        if x != y:
+            return i
+    return None if len(a) == len(b) else min(len(a), len(b))
 
 
 def identical_trait_in_console(console):
