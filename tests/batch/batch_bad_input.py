@@ -348,8 +348,8 @@ class BadInput(bs.BatchTestCase):
             p.kill()
             p.wait()
             p.stdout.close()
-        offset = bs.first_difference(expected, got)
-        self.assertIsNone(offset, 'first difference at byte %r' % offset)
+        if got != expected:
+            self.fail('first difference at byte %r' % bs.first_difference(expected, got))
 
     def report_beginning(self, data):
         """The model's report of a one-trait file up to the end of the first
