@@ -119,6 +119,7 @@ class BatchEqualsDialogue(bs.BatchTestCase):
         for label, data in FIXTURES:
             with self.subTest(label):
                 outcomes[label] = self.compare(data, label, through_standard_streams=True)
+        print('\nfixtures: %r' % outcomes)
         # The table holds both kinds of case.
         self.assertIn('same', outcomes.values())
         self.assertIn('refused', outcomes.values())
