@@ -517,7 +517,8 @@ CELL_WIDTH = 8
 ZERO_CELL = b'0.000000'
 DISTANCE_ZERO_THRESHOLD = double_from_bits(0x3EE4F8B588E368F1)
 NAME_WIDTH = 10
-CAPACITY = 300
+CAPACITY = 300          # the dialogue's limit on each count
+BATCH_CAPACITY = 32767  # batch mode's limit on each count
 
 
 # ---------------------------------------------------------------------------
@@ -627,7 +628,8 @@ def _loop(limit):
 class Run:
     """The calculator's process-wide data and its steps."""
 
-    def __init__(self, data_files, stdin):
+    def __init__(self, data_files, stdin, capacity=CAPACITY):
+        self.capacity = capacity
         self.files = {bytes(k): bytes(v) for k, v in data_files.items()}
         self.folders = set()
         for name in self.files:
@@ -731,7 +733,7 @@ class Run:
     def read_data_file(self, channel):
         self.variety_count = self.read_one(channel, KIND_FLOAT64, self.variety_count)
         self.trait_count = self.read_one(channel, KIND_FLOAT64, self.trait_count)
-        if self.variety_count >= CAPACITY + 1 or self.trait_count >= CAPACITY + 1:
+        if self.variety_count >= self.capacity + 1 or self.trait_count >= self.capacity + 1:
             self.write_to_console(OVER_CAPACITY + CRLF)
             read_from_console(self.console, PROMPT_STOP, [KIND_FLOAT32])
             raise RunEnd(0)
@@ -853,14 +855,17 @@ class Run:
             self.write_to_console(CRLF)
 
 
-def run(data_files, stdin):
+def run(data_files, stdin, capacity=CAPACITY):
     """One run of the program.
 
     data_files: {name bytes: content bytes}, the files of the working folder.
     stdin: the bytes piped to the program.
+    capacity: the largest count of varieties and of traits accepted (the
+    dialogue's 300; BATCH_CAPACITY for the report batch mode writes, whose
+    rules are otherwise the same).
     Returns (console bytes, files of the folder afterwards, exit status).
     Raises UndefinedCase where the program's rules give no outcome."""
-    r = Run(data_files, stdin)
+    r = Run(data_files, stdin, capacity)
     try:
         status = r.main()
     except RunEnd as end:

@@ -1,0 +1,373 @@
+#!/usr/bin/env python3
+"""Batch mode given what users and accidents give it: usage errors, files
+that cannot be read or written, OUTPUT naming DATA, data that stops the run,
+full disks, closed standard streams, counts at and past the capacity, counts
+that need more memory than allowed. Each case is a real process in its own
+temporary folder; each checks the exit status, the message on standard error
+(one line starting "kyori: " for a failure, none for success), that no signal
+ended the run, and that every file of the folder is as before except an
+OUTPUT that was written (no partial OUTPUT, no temporary file, DATA as it was).
+
+    python3 batch_bad_input.py PATH/TO/kyori
+
+Cases that need the superuser (mounting a full or a read-only file system)
+or a plain build (an address-space limit, which AddressSanitizer cannot run
+under) are skipped with a message where they cannot run. The case that writes
+the report of 32767 varieties in full runs only with KYORI_BATCH_HEAVY=1 (it
+needs about 2 GiB of memory and some 15 seconds before the first byte).
+"""
+
+import os
+import re
+import resource
+import shutil
+import subprocess
+import time
+import unittest
+
+import batch_support as bs
+from batch_support import kyori_ref
+
+SMALL = b'3 2\r\nA,B\r\nx,1 10\r\ny,2 30\r\nz,3 20\r\n'
+OLD_OUTPUT = b'an earlier report\r\n'
+GIB = 1 << 30
+
+
+def model_report(data):
+    """The report the reference model writes for `data` (batch capacity)."""
+    _, files, _ = kyori_ref.run({b'd': data}, b'd\no\n\n', capacity=kyori_ref.BATCH_CAPACITY)
+    return files.get(b'o')
+
+
+SMALL_REPORT = model_report(SMALL)
+
+
+def write(folder, name, data):
+    path = os.path.join(folder, name)
+    os.makedirs(os.path.dirname(path), exist_ok=True)
+    with open(path, 'wb') as f:
+        f.write(data)
+
+
+def counts_only(varieties, traits):
+    return b'%d %d\r\n' % (varieties, traits)
+
+
+def one_variety_many_traits(traits):
+    names = b','.join(b'T%d' % (j + 1) for j in range(traits))
+    values = b' '.join(b'%d' % (j % 97) for j in range(traits))
+    return b'1 %d\r\n%s\r\nonly,%s\r\n' % (traits, names, values)
+
+
+def many_varieties_one_trait(varieties):
+    rows = b''.join(b'V%d,%d.%d\r\n' % (i, i % 101, i % 7) for i in range(varieties))
+    return b'%d 1\r\nT\r\n%s' % (varieties, rows)
+
+
+def is_root():
+    return os.geteuid() == 0
+
+
+def limit_address_space(limit):
+    def apply():
+        resource.setrlimit(resource.RLIMIT_AS, (limit, limit))
+    return apply
+
+
+# Each case: name, arguments, the files of its folder, then what must come
+# out. `status` and `message` (a regex for the one stderr line; None: no
+# line) are checked for every case; `output` names a file that must end up
+# holding `report` (None: every file stays as it was).
+CASES = [
+    # usage errors
+    dict(name='unknown option', args=['--frobnicate', 'data.txt', 'out.txt'],
+         status=2, message=rb'^kyori: unknown option: --frobnicate$'),
+    dict(name='a lone dash-letter', args=['-x', 'data.txt', 'out.txt'],
+         status=2, message=rb'^kyori: unknown option: -x$'),
+    dict(name='--tree last, without its value', args=['data.txt', 'out.txt', '--tree'],
+         status=2, message=rb'^kyori: option needs a value: --tree$'),
+    dict(name='--method=foo', args=['--method=foo', 'data.txt', 'out.txt'],
+         status=2, message=rb'^kyori: value not allowed: --method=foo$'),
+    dict(name='--jobs=0', args=['--jobs=0', 'data.txt', 'out.txt'],
+         status=2, message=rb'^kyori: value not allowed: --jobs=0$'),
+    dict(name='--jobs 0 as two arguments', args=['--jobs', '0', 'data.txt', 'out.txt'],
+         status=2, message=rb'^kyori: value not allowed: --jobs=0$'),
+    dict(name='--jobs=1025', args=['--jobs=1025', 'data.txt', 'out.txt'],
+         status=2, message=rb'^kyori: value not allowed: --jobs=1025$'),
+    dict(name='--jobs=-1', args=['--jobs=-1', 'data.txt', 'out.txt'],
+         status=2, message=rb'^kyori: value not allowed: --jobs=-1$'),
+    dict(name='--encoding=latin1', args=['--encoding=latin1', 'data.txt', 'out.txt'],
+         status=2, message=rb'^kyori: value not allowed: --encoding=latin1$'),
+    dict(name='--arithmetic=exact', args=['--arithmetic=exact', 'data.txt', 'out.txt'],
+         status=2, message=rb'^kyori: value not allowed: --arithmetic=exact$'),
+    dict(name='--console=ascii', args=['--console=ascii', 'data.txt', 'out.txt'],
+         status=2, message=rb'^kyori: value not allowed: --console=ascii$'),
+    dict(name='--phylip= empty', args=['--phylip=', 'data.txt', 'out.txt'],
+         status=2, message=rb'^kyori: value not allowed: --phylip=$'),
+    dict(name='one file', args=['data.txt'],
+         status=2, message=rb'^kyori: expected two files, DATA and OUTPUT \(see kyori --help\)$'),
+    dict(name='three files', args=['data.txt', 'out.txt', 'more.txt'],
+         status=2, message=rb'^kyori: expected two files'),
+    dict(name='a batch option and no files', args=['--encoding=utf-8'],
+         status=2, message=rb'^kyori: expected two files'),
+
+    # DATA that cannot be used
+    dict(name='DATA a folder', args=['sub', 'out.txt'], folders=['sub'],
+         status=1, message=rb'^kyori: sub: cannot open the data file$'),
+    dict(name='DATA missing', args=['missing.txt', 'out.txt'],
+         status=1, message=rb'^kyori: missing.txt: cannot open the data file$'),
+    dict(name='DATA empty', args=['empty.txt', 'out.txt'], files={'empty.txt': b''},
+         status=1, message=rb'^kyori: empty.txt: the data file is empty$'),
+    dict(name='DATA - with empty standard input', args=['-', 'out.txt'],
+         status=1, message=rb'^kyori: -: the data file is empty$'),
+    dict(name='DATA - with standard input closed', args=['-', 'out.txt'], close_stdin=True,
+         status=1, message=rb'^kyori: -: (the data file is empty|cannot open the data file)$'),
+
+    # OUTPUT that cannot be written
+    dict(name='OUTPUT in a missing folder', args=['data.txt', 'nodir/out.txt'],
+         status=1, message=rb'^kyori: nodir/out.txt: cannot create the output file$'),
+    dict(name='OUTPUT a folder', args=['data.txt', 'sub'], folders=['sub'],
+         status=1, message=rb'^kyori: sub: cannot create the output file$'),
+    dict(name='OUTPUT in a read-only folder', args=['data.txt', 'ro/out.txt'], read_only='ro',
+         status=1, message=rb'^kyori: ro/out.txt: cannot create the output file$'),
+    dict(name='OUTPUT /dev/full', args=['data.txt', '/dev/full'],
+         status=1, message=rb'^kyori: /dev/full: writing failed$'),
+    dict(name='OUTPUT - with standard output closed', args=['data.txt', '-'], close_stdout=True,
+         status=1, message=rb'^kyori: -: writing failed$'),
+    dict(name='a disk that fills while OUTPUT is written', args=['big.txt', 'small/out.txt'],
+         tiny_disk='small', files={'big.txt': many_varieties_one_trait(150)},
+         status=1, message=rb'^kyori: small/out.txt: writing failed$'),
+
+    # OUTPUT naming DATA: refused, DATA untouched
+    dict(name='OUTPUT = DATA', args=['data.txt', 'data.txt'],
+         status=1, message=rb'^kyori: data.txt: is the data file itself; it would be overwritten$'),
+    dict(name='OUTPUT = DATA through another path', args=['data.txt', './x/../data.txt'], folders=['x'],
+         status=1, message=rb'^kyori: \./x/\.\./data.txt: is the data file itself'),
+    dict(name='OUTPUT = DATA by its absolute path', args=['data.txt', '{folder}/data.txt'],
+         status=1, message=rb'^kyori: /.*/data.txt: is the data file itself'),
+    dict(name='OUTPUT a symbolic link to DATA', args=['data.txt', 'link.txt'], symlinks={'link.txt': 'data.txt'},
+         status=1, message=rb'^kyori: link.txt: is the data file itself'),
+    dict(name='DATA a symbolic link to OUTPUT', args=['link.txt', 'data.txt'], symlinks={'link.txt': 'data.txt'},
+         status=1, message=rb'^kyori: data.txt: is the data file itself'),
+    dict(name='OUTPUT a hard link to DATA', args=['data.txt', 'hard.txt'], hardlinks={'hard.txt': 'data.txt'},
+         status=1, message=rb'^kyori: hard.txt: is the data file itself'),
+
+    # data that stops the run: an existing OUTPUT stays as it was
+    dict(name='an identical trait', args=['same.txt', 'out.txt'],
+         files={'same.txt': b'3 2\r\nA,B\r\nx,1 5\r\ny,2 5\r\nz,3 5\r\n'},
+         status=1, message=rb'^kyori: same.txt: trait 2 \(B\): all its values are the same$'),
+    dict(name='32768 varieties', args=['cap.txt', 'out.txt'], files={'cap.txt': counts_only(32768, 2)},
+         status=1, message=rb'^kyori: cap.txt: more than 32767 varieties or traits$'),
+    dict(name='32768 traits', args=['cap.txt', 'out.txt'], files={'cap.txt': counts_only(2, 32768)},
+         status=1, message=rb'^kyori: cap.txt: more than 32767 varieties or traits$'),
+    dict(name='a count of 400 nines (infinite)', args=['cap.txt', 'out.txt'], files={'cap.txt': b'9' * 400 + b' 2\r\n'},
+         status=1, message=rb'^kyori: cap.txt: more than 32767 varieties or traits$'),
+    dict(name='one variety, 32767 traits', args=['wide.txt', 'out.txt'],
+         files={'wide.txt': one_variety_many_traits(32767)},
+         status=1, message=rb'^kyori: wide.txt: trait 1 \(T1\): all its values are the same$'),
+    dict(name='32767 x 32767 under a 2 GiB address space', args=['huge.txt', 'out.txt'],
+         files={'huge.txt': counts_only(32767, 32767)}, address_space=2 * GIB, within_seconds=5,
+         status=1, message=rb'^kyori: huge.txt: needs \d+\.\d GiB of memory; this machine has 2\.0 GiB$'),
+    dict(name='32767 x 1 under a 1 GiB address space: past the capacity check', args=['tall.txt', 'out.txt'],
+         files={'tall.txt': many_varieties_one_trait(32767)}, address_space=1 * GIB, within_seconds=5,
+         status=1, message=rb'^kyori: tall.txt: needs 2\.\d GiB of memory; this machine has 1\.0 GiB$'),
+
+    # runs that succeed
+    dict(name='- for both: standard input to standard output', args=['-', '-'], stdin=SMALL,
+         status=0, stdout=SMALL_REPORT),
+    dict(name='OUTPUT replaced', args=['data.txt', 'out.txt'], status=0, output='out.txt', report=SMALL_REPORT),
+    dict(name='a file that ends early', args=['short.txt', 'out.txt'],
+         files={'short.txt': b'5 3\r\nA,B,C\r\nv,1 2 3\r\nw,4 5 7\r\nx,7 9'},
+         status=0, output='out.txt', report=model_report(b'5 3\r\nA,B,C\r\nv,1 2 3\r\nw,4 5 7\r\nx,7 9'),
+         same_as_dialogue=True),
+    dict(name='DATA and OUTPUT named after options, after --', args=['--', '--data', '--out'],
+         files={'--data': SMALL}, status=0, output='--out', report=SMALL_REPORT),
+
+    # messages in Japanese
+    dict(name='Japanese, UTF-8', args=['missing.txt', 'out.txt'], env={'LANG': 'ja_JP.UTF-8'},
+         status=1, message=re.escape(b'kyori: missing.txt: ' + 'データファイルが開けません'.encode('utf-8'))),
+    dict(name='Japanese, code page 932', args=['--console=cp932', 'missing.txt', 'out.txt'],
+         env={'LANG': 'ja_JP.UTF-8'},
+         status=1, message=re.escape(b'kyori: missing.txt: ' + 'データファイルが開けません'.encode('cp932'))),
+    dict(name='Japanese through LC_MESSAGES, UTF-8 through LC_CTYPE', args=['missing.txt', 'out.txt'],
+         env={'LC_MESSAGES': 'ja_JP.UTF-8', 'LC_CTYPE': 'C.UTF-8'},
+         status=1, message=re.escape(b'kyori: missing.txt: ' + 'データファイルが開けません'.encode('utf-8'))),
+    dict(name='LC_ALL=C over a Japanese LANG', args=['missing.txt', 'out.txt'],
+         env={'LANG': 'ja_JP.UTF-8', 'LC_ALL': 'C'},
+         status=1, message=rb'^kyori: missing.txt: cannot open the data file$'),
+    dict(name='a Japanese trait name in a Japanese message', args=['same.txt', 'out.txt'],
+         env={'LANG': 'ja_JP.UTF-8'},
+         files={'same.txt': b'2 1\r\n' + '草丈'.encode('cp932') + b'\r\nx,5\r\ny,5\r\n'},
+         status=1, message=re.escape(b'kyori: same.txt: 1' + '番目の形質（草丈）のデータがすべて同一です'.encode('utf-8'))),
+]
+
+
+class BadInput(bs.BatchTestCase):
+
+    def setUp(self):
+        self.mounts = []
+
+    def tearDown(self):
+        for path in reversed(self.mounts):
+            subprocess.run(['umount', '-l', path], check=False)
+
+    def mount_tmpfs(self, path, options):
+        """Mounts a tmpfs at `path`; False when mounting is not permitted."""
+        os.makedirs(path, exist_ok=True)
+        if not is_root() or not shutil.which('mount'):
+            return False
+        done = subprocess.run(['mount', '-t', 'tmpfs', '-o', options, 'tmpfs', path],
+                              stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
+        if done.returncode != 0:
+            return False
+        self.mounts.append(path)
+        return True
+
+    def remount_read_only(self, path):
+        return subprocess.run(['mount', '-o', 'remount,ro', path], stdout=subprocess.DEVNULL,
+                              stderr=subprocess.DEVNULL).returncode == 0
+
+    def prepare(self, case, folder):
+        write(folder, 'data.txt', SMALL)
+        write(folder, 'out.txt', OLD_OUTPUT)
+        for name in case.get('folders', []):
+            os.makedirs(os.path.join(folder, name), exist_ok=True)
+        for name, data in case.get('files', {}).items():
+            write(folder, name, data)
+        for name, target in case.get('symlinks', {}).items():
+            os.symlink(target, os.path.join(folder, name))
+        for name, target in case.get('hardlinks', {}).items():
+            os.link(os.path.join(folder, target), os.path.join(folder, name))
+        if 'tiny_disk' in case:
+            path = os.path.join(folder, case['tiny_disk'])
+            if not self.mount_tmpfs(path, 'size=64k'):
+                self.skipTest('cannot mount a 64 KiB tmpfs here (needs the superuser)')
+            write(folder, os.path.join(case['tiny_disk'], 'out.txt'), OLD_OUTPUT)
+        if 'read_only' in case:
+            path = os.path.join(folder, case['read_only'])
+            if is_root():
+                if not self.mount_tmpfs(path, 'size=64k'):
+                    self.skipTest('as the superuser, a folder without write permission is still '
+                                  'writable, and a read-only tmpfs cannot be mounted here')
+                write(folder, os.path.join(case['read_only'], 'out.txt'), OLD_OUTPUT)
+                if not self.remount_read_only(path):
+                    self.skipTest('cannot remount the tmpfs read-only')
+            else:
+                write(folder, os.path.join(case['read_only'], 'out.txt'), OLD_OUTPUT)
+                os.chmod(path, 0o555)
+                self.addCleanup(os.chmod, path, 0o755)
+
+    def address_space_works(self, limit):
+        """Whether a small run works under the address-space limit (not under
+        AddressSanitizer, which reserves far more)."""
+        if os.environ.get('KYORI_SANITIZED') == '1':
+            return False
+        folder = self.folder()
+        write(folder, 'data.txt', SMALL)
+        result = bs.run(['data.txt', 'out.txt'], folder, preexec_fn=limit_address_space(limit))
+        return result.status == 0
+
+    def run_case(self, case):
+        folder = self.folder()
+        self.prepare(case, folder)
+        preexec = None
+        if 'address_space' in case:
+            if not self.address_space_works(case['address_space']):
+                self.skipTest('the program cannot run under a %d GiB address space '
+                              '(a sanitizer build)' % (case['address_space'] // GIB))
+            preexec = limit_address_space(case['address_space'])
+        args = [a.replace('{folder}', folder) for a in case['args']]
+        env = bs.clean_environment(**case.get('env', {}))
+        before = bs.snapshot(folder)
+        started = time.monotonic()
+        result = bs.run(args, folder, stdin=case.get('stdin', b''), env=env,
+                        close_stdin=case.get('close_stdin', False),
+                        close_stdout=case.get('close_stdout', False), preexec_fn=preexec)
+        elapsed = time.monotonic() - started
+
+        self.assertNoSignal(result)
+        self.assertEqual(result.status, case['status'], result)
+        if case.get('message') is None:
+            self.assertEqual(result.stderr, b'')
+        else:
+            self.assertFailedWith(result, case['status'], re.compile(case['message']))
+        if 'stdout' in case:
+            self.assertEqual(result.stdout, case['stdout'])
+        else:
+            self.assertEqual(result.stdout, b'')
+        if 'within_seconds' in case:
+            self.assertLess(elapsed, case['within_seconds'], 'the refusal took %.1f s' % elapsed)
+
+        after = bs.snapshot(folder)
+        if 'output' in case:
+            name = os.fsencode(case['output'])
+            self.assertEqual(after.pop(name, None), case['report'])
+            before.pop(name, None)
+        self.assertEqual(bs.temporary_files(folder), [])
+        self.assertEqual(sorted(after), sorted(before))
+        for name in before:
+            self.assertTrue(after[name] == before[name], '%r changed' % name)
+
+        if case.get('same_as_dialogue'):
+            _, dialogue_output = bs.run_dialogue(folder, os.fsencode(args[0]), b'dialogue_out.txt')
+            self.assertEqual(dialogue_output, case['report'])
+
+    def test_table(self):
+        names = [case['name'] for case in CASES]
+        self.assertEqual(len(names), len(set(names)), 'case names are unique')
+        for case in CASES:
+            with self.subTest(case['name']):
+                try:
+                    self.run_case(case)
+                finally:
+                    self.tearDown()
+                    self.mounts = []
+
+    @unittest.skipUnless(os.environ.get('KYORI_BATCH_HEAVY') == '1',
+                         'set KYORI_BATCH_HEAVY=1 to write the report of 32767 varieties '
+                         '(about 2 GiB of memory, some 15 s before its first byte)')
+    def test_32767_varieties_write_their_report(self):
+        """The report of 32767 varieties and one trait holds 1.07e9 distance
+        cells (about 9.6 GB): its beginning, up to the first distance row, is
+        read from standard output and compared with the model, then the run
+        is ended."""
+        data = many_varieties_one_trait(32767)
+        folder = self.folder()
+        write(folder, 'tall.txt', data)
+        expected = self.report_beginning(data)
+        p = subprocess.Popen([bs.PROGRAM, 'tall.txt', '-'], cwd=folder, stdout=subprocess.PIPE,
+                             stderr=subprocess.DEVNULL, env=bs.clean_environment())
+        try:
+            got = b''
+            while len(got) < len(expected):
+                chunk = p.stdout.read(len(expected) - len(got))
+                if not chunk:
+                    break
+                got += chunk
+        finally:
+            p.kill()
+            p.wait()
+            p.stdout.close()
+        if got != expected:
+            self.fail('first difference at byte %r' % bs.first_difference(expected, got))
+
+    def report_beginning(self, data):
+        """The model's report of a one-trait file up to the end of the first
+        distance row, without the model's whole triangle of distances."""
+        r = kyori_ref.Run({b'd': data}, b'', kyori_ref.BATCH_CAPACITY)
+        r.read_data_file(kyori_ref.Channel(data))
+        self.assertIsNone(r.standardize_traits())
+        r.output = kyori_ref.OutputFile(b'o', writable=True)
+        r.write_standardized_section()
+        standardized = [r.value(float(i), 1.0) for i in range(1, int(r.variety_count) + 1)]
+        r.write_to_channel(r.variety_names[1] + b'  ')
+        for value in standardized:
+            d = value - standardized[0]
+            squared = kyori_ref.to_single(d * d + 0.0)  # one trait: a single-precision sum of one term
+            r.write_cell(kyori_ref.power(squared, 0.5), distance_rule=True)
+        r.write_to_channel(b' ' + kyori_ref.CRLF)
+        return bytes(r.output.data)
+
+
+if __name__ == '__main__':
+    bs.main()
