@@ -198,8 +198,13 @@ int WriteAnalyses(const BatchRun& run, const Collection& c, DistanceTriangle& tr
 }
 
 int Run(const BatchRun& run) {
-  if (run.data_name != "-" && run.output_name != "-" &&
-      platform::SameFile(run.data_name.c_str(), run.output_name.c_str())) {
+  // DATA and OUTPUT naming one file, by two names or as the file standard
+  // input reads: the report would replace the data.
+  const bool same_file =
+      run.output_name != "-" &&
+      (run.data_name == "-" ? platform::IsHandleOfFile(platform::StandardInput(), run.output_name.c_str())
+                            : platform::SameFile(run.data_name.c_str(), run.output_name.c_str()));
+  if (same_file) {
     return Fail(About(run, run.output_name).Say("is the data file itself; it would be overwritten", texts::kJaSameFile));
   }
   if (!OpenData(run)) return Fail(About(run, run.data_name).Say("cannot open the data file", texts::kJaCannotOpenData));

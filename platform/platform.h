@@ -62,6 +62,8 @@
 // - RemoveFile: removes the file `name` (not a directory).
 // - SameFile: both names exist and lead to the same file, through any path
 //   or link (st_dev and st_ino; Windows: volume serial and file index).
+// - IsHandleOfFile: the open handle (standard input, say) is the file `name`
+//   names, through any path or link.
 // - IsDirectory: `name` exists and is a directory.
 // - FlushToDisk: the file's written bytes reach the disk (fsync;
 //   FlushFileBuffers), as a report must before it is renamed into place.
@@ -112,6 +114,7 @@ FileHandle CreateNewFile(const char* name);
 bool RenameFile(const char* from, const char* to);
 bool RemoveFile(const char* name);
 bool SameFile(const char* a, const char* b);
+bool IsHandleOfFile(FileHandle file, const char* name);
 bool IsDirectory(const char* name);
 bool FlushToDisk(FileHandle file);
 long ProcessId();

@@ -323,6 +323,20 @@ class BadInput(bs.BatchTestCase):
                     self.tearDown()
                     self.mounts = []
 
+    def test_output_naming_the_file_standard_input_reads(self):
+        """`kyori - data.txt < data.txt`: the data come from standard input, and
+        OUTPUT names that very file: refused, the data untouched."""
+        folder = self.folder()
+        write(folder, 'data.txt', SMALL)
+        with open(os.path.join(folder, 'data.txt'), 'rb') as data:
+            result = subprocess.run([bs.PROGRAM, '-', 'data.txt'], cwd=folder, stdin=data,
+                                    capture_output=True, env=bs.clean_environment(), timeout=60)
+        self.assertEqual(result.returncode, 1, result)
+        self.assertRegex(result.stderr, rb'^kyori: data.txt: is the data file itself; it would be overwritten\n$')
+        with open(os.path.join(folder, 'data.txt'), 'rb') as f:
+            self.assertEqual(f.read(), SMALL)
+        self.assertEqual(sorted(os.listdir(folder)), ['data.txt'])
+
     @unittest.skipUnless(os.environ.get('KYORI_BATCH_HEAVY') == '1',
                          'set KYORI_BATCH_HEAVY=1 to write the report of 32767 varieties '
                          '(about 2 GiB of memory, some 15 s before its first byte)')
