@@ -13,7 +13,7 @@ alone is timed, the matrix handed over in memory).
 
 Usage: bench/large.py [--shared DIR] [--program PATH] [--runs N]
                       [--sizes 1000x50,5000x50,10000x20] [--tree-sizes 5000]
-                      [--no-r]
+                      [--no-r] [--r-sizes 1000x50,5000x50]
 Prints a table in Markdown.
 """
 import argparse
@@ -72,6 +72,8 @@ def main():
     p.add_argument("--sizes", default="1000x50,5000x50,10000x20")
     p.add_argument("--tree-sizes", default="5000")
     p.add_argument("--no-r", action="store_true")
+    p.add_argument("--r-sizes", default="1000x50,5000x50",
+                   help="the sizes R runs (its text output takes minutes beyond)")
     args = p.parse_args()
     if not os.path.exists(args.program):
         build = os.path.dirname(args.program)
@@ -93,7 +95,7 @@ def main():
             out = os.path.join(work, "out.txt")
             k = best_of(args.runs, [args.program, data, out])
             s = best_of(args.runs, [python, os.path.join(args.shared, "peer_scipy.py"), data, out])
-            if rscript and not args.no_r:
+            if rscript and not args.no_r and size in args.r_sizes.split(","):
                 r = best_of(1, [rscript, "--vanilla", os.path.join(args.shared, "peer_r.R"), data, out])
             else:
                 r = (float("nan"), float("nan"))
