@@ -1,41 +1,71 @@
 #include "analysis/neighbor_joining.h"
 
+#include <algorithm>
 #include <utility>
 #include <vector>
+
+#include "platform/parallel_for.h"
 
 namespace kyori::analysis {
 namespace {
 
 // Row sums in the order described in the header (0-based positions).
-void RowSums(int m, const std::vector<double>& dist, std::vector<double>* sums) {
-  for (int i = 0; i < m; ++i) {
-    double sum = 0;
-    if (i + 1 < m) {
-      const std::size_t start = CondensedIndex(m, i, i + 1);
-      for (std::size_t k = start; k < start + (m - 1 - i); ++k) sum += dist[k];
+// Rows are handed to the threads in blocks of this many.
+constexpr int kRowsPerTask = 16;
+
+long RowBlocks(int rows) { return (rows + kRowsPerTask - 1) / kRowsPerTask; }
+
+void RowSums(int m, const std::vector<double>& dist, std::vector<double>* sums, int jobs) {
+  ParallelFor(RowBlocks(m), jobs, [&](long block, int) {
+    const int end = static_cast<int>(std::min<long>(m, (block + 1) * kRowsPerTask));
+    for (int i = static_cast<int>(block) * kRowsPerTask; i < end; ++i) {
+      double sum = 0;
+      if (i + 1 < m) {
+        const std::size_t start = CondensedIndex(m, i, i + 1);
+        for (std::size_t k = start; k < start + (m - 1 - i); ++k) sum += dist[k];
+      }
+      for (int j = 0; j < i; ++j) sum += dist[CondensedIndex(m, j, i)];
+      (*sums)[i] = sum;
     }
-    for (int j = 0; j < i; ++j) sum += dist[CondensedIndex(m, j, i)];
-    (*sums)[i] = sum;
-  }
+  });
 }
 
-// The first pair (i < j) with the smallest Q, scanned row by row.
-std::pair<int, int> PairToJoin(int m, const std::vector<double>& dist,
-                               const std::vector<double>& sums) {
+struct Candidate {
+  double q = 0;
+  int i = -1;
+  int j = -1;
+};
+
+// The first pair with the least Q in rows [first, end), row by row.
+Candidate BestInRows(int m, const std::vector<double>& dist, const std::vector<double>& sums, int first,
+                     int end) {
   const double scale = m - 2;
-  double best = 0;
-  std::pair<int, int> pair{0, 1};
-  std::size_t k = 0;
-  for (int i = 0; i < m - 1; ++i) {
+  Candidate best;
+  for (int i = first; i < end && i < m - 1; ++i) {
+    std::size_t k = CondensedIndex(m, i, i + 1);
     for (int j = i + 1; j < m; ++j, ++k) {
       const double q = scale * dist[k] - sums[i] - sums[j];
-      if (k == 0 || q < best) {
-        best = q;
-        pair = {i, j};
-      }
+      if (best.i < 0 || q < best.q) best = {q, i, j};
     }
   }
-  return pair;
+  return best;
+}
+
+// Each block of rows finds its own first least Q; the blocks are then taken
+// in row order and a later one wins only with a smaller Q, so the pair is
+// the one a single scan row by row finds, whatever the number of threads.
+std::pair<int, int> PairToJoin(int m, const std::vector<double>& dist, const std::vector<double>& sums,
+                               int jobs) {
+  std::vector<Candidate> found(static_cast<std::size_t>(RowBlocks(m - 1)));
+  ParallelFor(static_cast<long>(found.size()), jobs, [&](long block, int) {
+    const int first = static_cast<int>(block) * kRowsPerTask;
+    found[static_cast<std::size_t>(block)] = BestInRows(m, dist, sums, first, first + kRowsPerTask);
+  });
+  Candidate best;
+  for (const Candidate& c : found) {
+    if (c.i >= 0 && (best.i < 0 || c.q < best.q)) best = c;
+  }
+  return {best.i, best.j};
 }
 
 void Attach(Tree* tree, int parent, int child, double length) {
@@ -46,7 +76,7 @@ void Attach(Tree* tree, int parent, int child, double length) {
 
 }  // namespace
 
-DistancesProblem NeighborJoining(const Distances& d, Tree* tree) {
+DistancesProblem NeighborJoining(const Distances& d, Tree* tree, int jobs) {
   *tree = Tree();
   const DistancesProblem problem = CheckDistances(d);
   if (problem != DistancesProblem::kNone) return problem;
@@ -73,8 +103,8 @@ DistancesProblem NeighborJoining(const Distances& d, Tree* tree) {
   for (int i = 0; i < n; ++i) node_at[i] = i;
   int new_node = n;
   for (int m = n; m > 3; --m, ++new_node) {
-    RowSums(m, dist, &sums);
-    const auto [a, b] = PairToJoin(m, dist, sums);
+    RowSums(m, dist, &sums, jobs);
+    const auto [a, b] = PairToJoin(m, dist, sums, jobs);
     const double d_ab = dist[CondensedIndex(m, a, b)];
     const double shift = (sums[a] - sums[b]) / (m - 2);
     Attach(tree, new_node, node_at[a], (d_ab + shift) / 2);

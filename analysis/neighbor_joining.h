@@ -45,7 +45,9 @@ namespace kyori::analysis {
 // Joins the varieties of `d` (see condensed.h for what it must hold).
 // Returns kNone and fills *tree, or the problem of `d` and leaves *tree
 // empty (no nodes, root -1).
-DistancesProblem NeighborJoining(const Distances& d, Tree* tree);
+// Each round's row sums and its scan for the least Q are split across `jobs`
+// threads; the tree is the same for every number of jobs.
+DistancesProblem NeighborJoining(const Distances& d, Tree* tree, int jobs = 1);
 
 }  // namespace kyori::analysis
 

@@ -9,7 +9,7 @@
 #include <emmintrin.h>
 #endif
 
-#include "app/parallel.h"
+#include "platform/parallel_for.h"
 #include "app/report_cells.h"
 #include "app/squared_distances.h"
 #include "app/standardize.h"

@@ -4,7 +4,7 @@
 #include <string>
 #include <vector>
 
-#include "app/parallel.h"
+#include "platform/parallel_for.h"
 #include "app/report_cells.h"
 
 namespace kyori {

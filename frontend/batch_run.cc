@@ -162,7 +162,7 @@ int WriteAnalyses(const BatchRun& run, const Collection& c, DistanceTriangle& tr
   analysis::Tree tree;
   analysis::DistancesProblem problem;
   if (line.method == "nj") {
-    problem = analysis::NeighborJoining(distances, &tree);
+    problem = analysis::NeighborJoining(distances, &tree, run.jobs);
   } else {
     analysis::LinkageMethod method = analysis::LinkageMethod::kAverage;
     analysis::LinkageMethodFromName(line.method, &method);

@@ -15,7 +15,7 @@ MAY_INCLUDE = {
     "convert": {"text", "numeric"},
     "io": {"convert", "text", "platform", "numeric"},
     "app": {"io", "convert", "text", "platform", "numeric"},
-    "analysis": {"numeric"},
+    "analysis": {"numeric", "platform"},
     "frontend": {"app", "analysis", "io", "convert", "text", "platform", "numeric"},
 }
 INCLUDE = re.compile(r'^\s*#\s*include\s+"([^"/]+)/')

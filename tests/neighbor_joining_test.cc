@@ -2,6 +2,11 @@
 
 #include <gtest/gtest.h>
 
+#include <random>
+#include <sstream>
+
+#include "analysis/newick.h"
+
 #include "tests/double_bits.h"
 
 namespace kyori::analysis {
@@ -80,6 +85,39 @@ TEST(NeighborJoiningTest, OddDistancesAreRefused) {
   EXPECT_EQ(tree.root, -1);
   EXPECT_TRUE(tree.nodes.empty());
   EXPECT_EQ(NeighborJoining(Distances{3, {1, -2, 3}}, &tree), DistancesProblem::kNegative);
+}
+
+// The rounds' row sums and Q scans run on several threads; ties between
+// pairs (small whole distances make many) must still go to the first pair
+// in row order, so the tree is the same for every number of jobs.
+TEST(NeighborJoiningTest, SameTreeForEveryNumberOfJobs) {
+  constexpr int n = 70;
+  std::mt19937 random(7);
+  std::uniform_int_distribution<int> small(1, 4);
+  Distances d{n, std::vector<double>(CondensedSize(n))};
+  for (double& v : d.condensed) v = small(random);
+  std::vector<std::string> names;
+  for (int i = 0; i < n; ++i) names.push_back("v" + std::to_string(i));
+  std::string first;
+  for (int jobs : {1, 2, 3, 5}) {
+    Tree tree;
+    ASSERT_EQ(NeighborJoining(d, &tree, jobs), DistancesProblem::kNone);
+    std::ostringstream newick;
+    WriteNewick(tree, names, newick);
+    if (jobs == 1) {
+      first = newick.str();
+    } else {
+      EXPECT_EQ(first, newick.str()) << "jobs " << jobs;
+    }
+  }
+  // All distances equal: every Q ties, across rows that different threads
+  // scan, and the first pair, 0 and 1, is joined first.
+  const Distances equal{40, std::vector<double>(CondensedSize(40), 1.0)};
+  for (int jobs : {1, 3}) {
+    Tree tree;
+    ASSERT_EQ(NeighborJoining(equal, &tree, jobs), DistancesProblem::kNone);
+    EXPECT_EQ(Children(tree, 40), (std::vector<int>{0, 1})) << "jobs " << jobs;
+  }
 }
 
 }  // namespace

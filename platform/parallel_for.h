@@ -4,8 +4,8 @@
 // results are the same for every number of jobs.
 //
 // Example: ParallelFor(10, 3, f) calls f(0..9, w) once each, w in 0..2.
-#ifndef KYORI_APP_PARALLEL_H_
-#define KYORI_APP_PARALLEL_H_
+#ifndef KYORI_PLATFORM_PARALLEL_FOR_H_
+#define KYORI_PLATFORM_PARALLEL_FOR_H_
 
 #include <atomic>
 #include <thread>
@@ -29,4 +29,4 @@ void ParallelFor(long count, int jobs, Work work) {
 
 }  // namespace kyori
 
-#endif  // KYORI_APP_PARALLEL_H_
+#endif  // KYORI_PLATFORM_PARALLEL_FOR_H_
