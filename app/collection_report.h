@@ -11,8 +11,10 @@
 // threads, and written in order, so the bytes are the same for every number
 // of jobs and no buffer grows with the size of the file.
 //
-// Example (one trait, varieties a and b with values 1 and 3, compatible):
-//   "<h1> \r\n-0.70710 \r\n0.707106 \r\n<h2> \r\na  0.000000 2 \r\nb  2 0.000000 \r\n"
+// Example (one trait, varieties a and b with values 1 and 3, compatible;
+// <h1> and <h2> the headings, each ending in a blank):
+//   "<h1>\r\n-0.70710  \r\n0.707106  \r\n<h2>\r\n"
+//   "a  0.000000 1.414213  \r\nb  1.414213 0.000000  \r\n"
 #ifndef KYORI_APP_COLLECTION_REPORT_H_
 #define KYORI_APP_COLLECTION_REPORT_H_
 
