@@ -25,7 +25,9 @@ bool OutputFile::Open(const std::string& name) {
     owns_handle_ = true;
   } else {
     if (platform::IsDirectory(name.c_str())) return false;
-    const std::string stem = name + ".kyori-" + std::to_string(platform::ProcessId());
+    // A symbolic link is written through: its target is the file replaced.
+    name_ = platform::FollowLinks(name);
+    const std::string stem = name_ + ".kyori-" + std::to_string(platform::ProcessId());
     for (int attempt = 0; attempt < 100 && handle_ == platform::kInvalidHandle; ++attempt) {
       temporary_ = stem + (attempt == 0 ? "" : "-" + std::to_string(attempt)) + ".tmp";
       handle_ = platform::CreateNewFile(temporary_.c_str());
@@ -36,6 +38,8 @@ bool OutputFile::Open(const std::string& name) {
     }
     owns_handle_ = true;
     if (handle_ == platform::kInvalidHandle) temporary_.clear();
+    // The replacement keeps the permissions of the file it replaces.
+    if (handle_ != platform::kInvalidHandle) platform::CopyPermissions(name_.c_str(), handle_);
   }
   if (handle_ == platform::kInvalidHandle) return false;
   writer_ = std::make_unique<FileWriter>(handle_);

@@ -3,6 +3,9 @@
 // replaces the output only once it is complete and on the disk. A run that
 // fails leaves an existing file as it was and removes the temporary file.
 //
+// The replacement keeps the replaced file's permissions, and a symbolic link
+// is written through (its target is replaced, the link stays).
+//
 // "-" is standard output, and a file that is neither a regular file nor a
 // folder (a device such as /dev/null, a pipe) is written in place: neither
 // can be replaced.

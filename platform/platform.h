@@ -68,6 +68,11 @@
 // - FlushToDisk: the file's written bytes reach the disk (fsync;
 //   FlushFileBuffers), as a report must before it is renamed into place.
 // - ProcessId: this process's id.
+// - FollowLinks: the name of the file `name` leads to when it is a symbolic
+//   link to an existing file (the link's target, resolved), else `name` as
+//   it is. Windows: `name` as it is.
+// - CopyPermissions: gives the open file the permission bits of the file
+//   `name` (chmod bits; Windows: nothing). False when `name` does not exist.
 // - IsSpecialFile: `name` exists and is neither a regular file nor a
 //   directory (a device such as /dev/null or /dev/full, a pipe); such a file
 //   is written in place, never replaced. Windows: false.
@@ -118,6 +123,8 @@ bool IsHandleOfFile(FileHandle file, const char* name);
 bool IsDirectory(const char* name);
 bool FlushToDisk(FileHandle file);
 long ProcessId();
+std::string FollowLinks(const std::string& name);
+bool CopyPermissions(const char* name, FileHandle file);
 bool IsSpecialFile(const char* name);
 std::uint64_t MemoryLimitBytes();
 

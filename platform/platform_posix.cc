@@ -279,6 +279,22 @@ bool FlushToDisk(FileHandle file) {
 
 long ProcessId() { return static_cast<long>(::getpid()); }
 
+std::string FollowLinks(const std::string& name) {
+  struct stat info;
+  if (::lstat(name.c_str(), &info) != 0 || !S_ISLNK(info.st_mode)) return name;
+  char* resolved = ::realpath(name.c_str(), nullptr);
+  if (resolved == nullptr) return name;  // a link to nothing: replaced like a missing file
+  std::string target(resolved);
+  std::free(resolved);
+  return target;
+}
+
+bool CopyPermissions(const char* name, FileHandle file) {
+  struct stat info;
+  if (name == nullptr || file == kInvalidHandle || ::stat(name, &info) != 0) return false;
+  return ::fchmod(static_cast<int>(file), info.st_mode & 07777) == 0;
+}
+
 bool IsSpecialFile(const char* name) {
   struct stat info;
   return name != nullptr && ::stat(name, &info) == 0 && !S_ISREG(info.st_mode) && !S_ISDIR(info.st_mode);

@@ -331,6 +331,10 @@ bool FlushToDisk(FileHandle file) {
 
 long ProcessId() { return static_cast<long>(GetCurrentProcessId()); }
 
+std::string FollowLinks(const std::string& name) { return name; }
+
+bool CopyPermissions(const char*, FileHandle) { return true; }
+
 bool IsSpecialFile(const char*) { return false; }
 
 std::uint64_t MemoryLimitBytes() {

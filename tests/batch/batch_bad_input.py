@@ -323,6 +323,26 @@ class BadInput(bs.BatchTestCase):
                     self.tearDown()
                     self.mounts = []
 
+    def test_replaced_output_keeps_its_permissions_and_links(self):
+        """An OUTPUT that exists is replaced whole, but keeps its permission
+        bits; an OUTPUT that is a symbolic link is written through: the link
+        stays, its target gets the report."""
+        folder = self.folder()
+        write(folder, 'data.txt', SMALL)
+        write(folder, 'private.txt', b'old')
+        os.chmod(os.path.join(folder, 'private.txt'), 0o600)
+        write(folder, 'target.txt', b'old')
+        os.symlink('target.txt', os.path.join(folder, 'link.txt'))
+        for output in ('private.txt', 'link.txt'):
+            result = bs.run(['data.txt', output], folder, env=bs.clean_environment())
+            self.assertEqual(result.status, 0, result)
+        self.assertEqual(os.stat(os.path.join(folder, 'private.txt')).st_mode & 0o777, 0o600)
+        with open(os.path.join(folder, 'private.txt'), 'rb') as f:
+            self.assertEqual(f.read(), SMALL_REPORT)
+        self.assertTrue(os.path.islink(os.path.join(folder, 'link.txt')))
+        with open(os.path.join(folder, 'target.txt'), 'rb') as f:
+            self.assertEqual(f.read(), SMALL_REPORT)
+
     def test_output_naming_the_file_standard_input_reads(self):
         """`kyori - data.txt < data.txt`: the data come from standard input, and
         OUTPUT names that very file: refused, the data untouched."""
