@@ -47,8 +47,11 @@ int main(int argc, char** argv) {
   const std::vector<std::string> args = kyori::platform::CommandLineArguments(argc, argv);
   kyori::CommandLine line;
   const kyori::UsageError error = kyori::ParseCommandLine(args, line);
-  const kyori::MessageStyle style = kyori::ChooseMessageStyle(line.console);
-  if (error.kind != kyori::UsageError::kNone) return ReportUsageError(error, style);
+  // The locale is looked up only for a run that may write a message: the
+  // dialogue starts without it.
+  if (error.kind != kyori::UsageError::kNone) {
+    return ReportUsageError(error, kyori::ChooseMessageStyle(line.console));
+  }
   if (line.help) {
     WriteToStandardOutput(kyori::HelpText());
     return 0;
@@ -63,6 +66,7 @@ int main(int argc, char** argv) {
     kyori::SetConsoleEncoding(kyori::ChooseConsoleEncoding(line.console));
     return kyori::RunKyori();
   }
+  const kyori::MessageStyle style = kyori::ChooseMessageStyle(line.console);
   if (line.files.size() != 2) return ReportUsageError({kyori::UsageError::kFileCount, "", ""}, style);
   return kyori::RunBatch(line, style);
 }
