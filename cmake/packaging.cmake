@@ -45,7 +45,7 @@ file(CONFIGURE OUTPUT ${PROJECT_BINARY_DIR}/generated/version.h @ONLY CONTENT
 ]])
 add_library(kyori_version INTERFACE)
 target_include_directories(kyori_version INTERFACE ${PROJECT_BINARY_DIR}/generated)
-target_link_libraries(kyori PRIVATE kyori_version)
+target_link_libraries(kyori_frontend PRIVATE kyori_version)
 
 if(WIN32)
   install(TARGETS kyori RUNTIME DESTINATION .)
