@@ -19,7 +19,7 @@
 #include "app/collection_reader.h"
 #include "app/collection_report.h"
 #include "frontend/batch_texts.h"
-#include "frontend/output_file.h"
+#include "frontend/output_set.h"
 #include "io/channels.h"
 #include "platform/platform.h"
 #include "text/byte_string.h"
@@ -33,7 +33,7 @@ constexpr int32_t kDataChannel = 1;
 // relative, before a warning: about what a report cell of 8 characters hides.
 constexpr double kSpreadTolerance = 1e-6;
 
-enum : int { kDone = 0, kFailed = 1 };
+enum : int { kDone = 0, kFailed = 1, kUsage = 2 };
 
 struct BatchRun {
   const CommandLine& line;
@@ -126,91 +126,142 @@ std::vector<std::string> NamesInUtf8(const Collection& c) {
   return names;
 }
 
-bool WriteOutput(const BatchRun& run, const std::string& name, auto write) {
-  OutputFile file;
-  if (!file.Open(name)) {
-    Fail(About(run, name).Say("cannot create the output file", texts::kJaCannotCreateOutput));
-    return false;
-  }
-  if (!write(file) || !file.Commit()) {
-    Fail(About(run, name).Say("writing failed", texts::kJaWriteFailed));
-    return false;
-  }
-  return true;
-}
-
 bool WantsAnalyses(const CommandLine& line) {
   return !line.tree.empty() || !line.svg.empty() || !line.phylip.empty();
 }
 
-// The tree, the matrix and the picture, from the distances the report
-// printed (the triangle's roots, handed over).
-int WriteAnalyses(const BatchRun& run, const Collection& c, DistanceTriangle& triangle) {
-  const CommandLine& line = run.line;
-  const bool want_tree = !line.tree.empty() || !line.svg.empty();
-  if (!WantsAnalyses(line)) return kDone;
-  analysis::Distances distances;
-  distances.n = c.varieties;
-  TakeRoots(triangle, run.jobs);
-  distances.condensed = std::move(triangle.roots);
-  const std::vector<std::string> names = NamesInUtf8(c);
-  if (!line.phylip.empty() &&
-      !WriteOutput(run, line.phylip, [&](OutputFile& f) { return analysis::WritePhylip(distances, names, f.Stream()); })) {
-    return kFailed;
+// What each output of a run is.
+enum class OutputKind { kReport, kPhylip, kTree, kPicture };
+
+struct RunOutputs {
+  std::vector<OutputName> names;
+  std::vector<OutputKind> kinds;
+};
+
+// OUTPUT, then each file an option asks for, in the order they are written.
+RunOutputs OutputsOf(const BatchRun& run) {
+  RunOutputs outputs;
+  auto add = [&](const char* option, const std::string& name, OutputKind kind) {
+    if (name.empty()) return;
+    outputs.names.push_back({option, name});
+    outputs.kinds.push_back(kind);
+  };
+  add("OUTPUT", run.output_name, OutputKind::kReport);
+  add("--phylip", run.line.phylip, OutputKind::kPhylip);
+  add("--tree", run.line.tree, OutputKind::kTree);
+  add("--svg", run.line.svg, OutputKind::kPicture);
+  return outputs;
+}
+
+// Refuses a run whose outputs include the data file or one file twice:
+// the last writer would replace the data or another output.
+//   "kyori: in.txt: is the data file itself; it would be overwritten"
+//   "kyori: same: --svg and --tree name the same file; ..."
+int RefuseSharedFiles(const BatchRun& run, const std::vector<OutputName>& names) {
+  const SharedFile shared = FindSharedFile(run.data_name, names);
+  if (shared.output == SharedFile::kNone) return kDone;
+  const OutputName& output = names[static_cast<std::size_t>(shared.output)];
+  MessageLine message = About(run, output.name);
+  if (shared.other == SharedFile::kData) {
+    message.Say("is the data file itself; it would be overwritten", texts::kJaSameFile);
+  } else {
+    const OutputName& other = names[static_cast<std::size_t>(shared.other)];
+    message.Plain(output.option).Say(" and ", texts::kJaAnd).Plain(other.option);
+    message.Say(" name the same file; each output needs a file of its own", texts::kJaSameOutput);
   }
-  if (!want_tree) return kDone;
+  message.Write();
+  return kUsage;
+}
+
+// What the outputs are made from: the report's triangle, and for the tree,
+// the matrix and the picture the distances and the tree.
+struct Results {
+  const Collection& c;
+  const DistanceTriangle& triangle;
+  ReportHeadings headings;
+  analysis::Distances distances;
   analysis::Tree tree;
+  std::vector<std::string> names;  // in UTF-8, for the analyses' files
+};
+
+// The tree of the method asked for; false (with its message) when the
+// distances cannot be clustered.
+bool BuildTree(const BatchRun& run, Results& results) {
   analysis::DistancesProblem problem;
-  if (line.method == "nj") {
-    problem = analysis::NeighborJoining(distances, &tree, run.jobs);
+  if (run.line.method == "nj") {
+    problem = analysis::NeighborJoining(results.distances, &results.tree, run.jobs);
   } else {
     analysis::LinkageMethod method = analysis::LinkageMethod::kAverage;
-    analysis::LinkageMethodFromName(line.method, &method);
+    analysis::LinkageMethodFromName(run.line.method, &method);
     analysis::Linkage linkage;
-    problem = analysis::ComputeLinkage(distances, method, &linkage);
-    if (problem == analysis::DistancesProblem::kNone) tree = analysis::TreeFromLinkage(linkage);
+    problem = analysis::ComputeLinkage(results.distances, method, &linkage);
+    if (problem == analysis::DistancesProblem::kNone) results.tree = analysis::TreeFromLinkage(linkage);
   }
-  if (problem != analysis::DistancesProblem::kNone) {
-    return Fail(About(run, run.data_name).Plain(analysis::DescribeProblem(problem)));
+  if (problem == analysis::DistancesProblem::kNone) return true;
+  Fail(About(run, run.data_name).Plain(analysis::DescribeProblem(problem)));
+  return false;
+}
+
+// Writes one output into its file; false when a write failed.
+bool WriteOne(const BatchRun& run, const Results& r, OutputKind kind, OutputFile& file) {
+  switch (kind) {
+    case OutputKind::kReport:
+      WriteCollectionReport(r.c, r.triangle, r.headings, run.jobs, file.Writer());
+      break;
+    case OutputKind::kPhylip:
+      analysis::WritePhylip(r.distances, r.names, file.Stream());
+      break;
+    case OutputKind::kTree:
+      analysis::WriteNewick(r.tree, r.names, file.Stream());
+      break;
+    case OutputKind::kPicture:
+      analysis::WriteSvg(r.tree, r.distances, r.names, analysis::SvgOptions{}, file.Stream());
+      break;
   }
-  if (!line.tree.empty() &&
-      !WriteOutput(run, line.tree, [&](OutputFile& f) {
-        analysis::WriteNewick(tree, names, f.Stream());
-        return true;
-      })) {
-    return kFailed;
+  return file.Finish();
+}
+
+void SayCopheneticCorrelation(const BatchRun& run, const Results& r) {
+  const double value = analysis::CopheneticCorrelation(r.distances.condensed, analysis::CopheneticDistances(r.tree));
+  char text[32];
+  std::snprintf(text, sizeof text, "%.6f", value);
+  MessageLine message(run.style);
+  message.Say("cophenetic correlation", texts::kJaCophenetic).Plain(" (" + run.line.method + "): ").Plain(text);
+  message.Write();
+}
+
+// Every output written to its temporary file (those written in place last),
+// then all put in place together.
+int WriteOutputs(const BatchRun& run, OutputSet& outputs, const RunOutputs& planned, const Results& results) {
+  for (const int k : outputs.WriteOrder()) {
+    const OutputKind kind = planned.kinds[static_cast<std::size_t>(k)];
+    if (!WriteOne(run, results, kind, outputs.File(k))) {
+      return Fail(About(run, planned.names[static_cast<std::size_t>(k)].name).Say("writing failed", texts::kJaWriteFailed));
+    }
   }
-  if (!line.svg.empty() &&
-      !WriteOutput(run, line.svg, [&](OutputFile& f) {
-        return analysis::WriteSvg(tree, distances, names, analysis::SvgOptions{}, f.Stream());
-      })) {
-    return kFailed;
-  }
-  if (c.varieties >= 3) {
-    const double r = analysis::CopheneticCorrelation(distances.condensed, analysis::CopheneticDistances(tree));
-    char value[32];
-    std::snprintf(value, sizeof value, "%.6f", r);
-    MessageLine message(run.style);
-    message.Say("cophenetic correlation", texts::kJaCophenetic).Plain(" (" + line.method + "): ").Plain(value);
-    message.Write();
+  const int failed = outputs.Commit();
+  if (failed >= 0) {
+    return Fail(About(run, planned.names[static_cast<std::size_t>(failed)].name).Say("writing failed", texts::kJaWriteFailed));
   }
   return kDone;
 }
 
 int Run(const BatchRun& run) {
-  // DATA and OUTPUT naming one file, by two names or as the file standard
-  // input reads: the report would replace the data.
-  const bool same_file =
-      run.output_name != "-" &&
-      (run.data_name == "-" ? platform::IsHandleOfFile(platform::StandardInput(), run.output_name.c_str())
-                            : platform::SameFile(run.data_name.c_str(), run.output_name.c_str()));
-  if (same_file) {
-    return Fail(About(run, run.output_name).Say("is the data file itself; it would be overwritten", texts::kJaSameFile));
-  }
+  const RunOutputs planned = OutputsOf(run);
+  if (const int refused = RefuseSharedFiles(run, planned.names); refused != kDone) return refused;
   if (!OpenData(run)) return Fail(About(run, run.data_name).Say("cannot open the data file", texts::kJaCannotOpenData));
   if (DataIsEmpty()) {
     CloseChannel(kDataChannel);
     return Fail(About(run, run.data_name).Say("the data file is empty", texts::kJaDataEmpty));
+  }
+  // Every output's temporary file is made before the work starts: one that
+  // cannot be created ends the run before any is written.
+  OutputSet outputs(planned.names);
+  const int cannot_create = outputs.Open();
+  if (cannot_create >= 0) {
+    CloseChannel(kDataChannel);
+    return Fail(About(run, planned.names[static_cast<std::size_t>(cannot_create)].name)
+                    .Say("cannot create the output file", texts::kJaCannotCreateOutput));
   }
   Collection c;
   ReadCollectionCounts(kDataChannel, c);
@@ -239,21 +290,30 @@ int Run(const BatchRun& run) {
     return Fail(message.Say(": a value is not a finite number", texts::kJaNotFinite));
   }
   DistanceTriangle triangle = ComputeDistances(c, run.arithmetic, run.jobs);
-  // The analyses need the distances themselves after the report; without
-  // them only the report's cells are kept.
+  // The analyses need the distances themselves beside the report's cells;
+  // without them only the cells are kept.
   const bool keep_roots = WantsAnalyses(run.line);
   if (keep_roots) TakeRoots(triangle, run.jobs);
   PackCells(triangle, !keep_roots, run.jobs);
   const bool utf8 = run.line.encoding == "utf-8";
-  const ReportHeadings headings{utf8 ? texts::kStandardizedHeading.readable : texts::kStandardizedHeading.bytes,
-                                utf8 ? texts::kResultsHeading.readable : texts::kResultsHeading.bytes};
-  if (!WriteOutput(run, run.output_name, [&](OutputFile& f) {
-        WriteCollectionReport(c, triangle, headings, run.jobs, f.Writer());
-        return !f.Writer().Failed();
-      })) {
-    return kFailed;
+  Results results{c, triangle,
+                  ReportHeadings{utf8 ? texts::kStandardizedHeading.readable : texts::kStandardizedHeading.bytes,
+                                 utf8 ? texts::kResultsHeading.readable : texts::kResultsHeading.bytes},
+                  {}, {}, {}};
+  const bool want_tree = !run.line.tree.empty() || !run.line.svg.empty();
+  if (keep_roots) {
+    results.distances.n = c.varieties;
+    results.distances.condensed = std::move(triangle.roots);
+    results.names = NamesInUtf8(c);
+    const analysis::DistancesProblem problem = analysis::CheckDistances(results.distances);
+    if (problem != analysis::DistancesProblem::kNone) {
+      return Fail(About(run, run.data_name).Plain(analysis::DescribeProblem(problem)));
+    }
+    if (want_tree && !BuildTree(run, results)) return kFailed;
   }
-  return WriteAnalyses(run, c, triangle);
+  if (const int written = WriteOutputs(run, outputs, planned, results); written != kDone) return written;
+  if (want_tree && c.varieties >= 3) SayCopheneticCorrelation(run, results);
+  return kDone;
 }
 
 }  // namespace
@@ -266,6 +326,10 @@ int RunBatch(const CommandLine& line, MessageStyle style) {
   if (jobs <= 0) jobs = 1;
   const BatchRun run{line, style, line.files[0], line.files[1], jobs,
                      line.arithmetic == "accurate" ? Arithmetic::kAccurate : Arithmetic::kCompatible};
+  // A signal that ends the run removes its temporary files and says so.
+  MessageLine stopped(style);
+  stopped.Say("stopped by a signal; no output file was replaced", texts::kJaStoppedBySignal);
+  platform::RemoveOnEndSignals(stopped.Text() + "\n");
   return Run(run);
 }
 

@@ -119,6 +119,26 @@ inline constexpr SjisText kJaFileCount = {
     "DATA と OUTPUT の二つのファイルを指定してください（kyori --help）",
     "DATA \x82\xC6 OUTPUT \x82\xCC\x93\xF1\x82\xC2\x82\xCC\x83t\x83@\x83" "C\x83\x8B\x82\xF0\x8Ew\x92\xE8\x82\xB5\x82\xC4\x82\xAD\x82\xBE\x82\xB3\x82\xA2\x81ikyori --help\x81j"};
 
+// between two option names that name one file
+inline constexpr SjisText kJaAnd = {
+    " と ",
+    " \x82\xC6 "};
+
+// two outputs naming one file, after the two option names
+inline constexpr SjisText kJaSameOutput = {
+    "が同じファイルです．出力ごとに別のファイルを指定してください",
+    "\x82\xAA\x93\xAF\x82\xB6\x83t\x83@\x83" "C\x83\x8B\x82\xC5\x82\xB7\x81" "D\x8Fo\x97\xCD\x82\xB2\x82\xC6\x82\xC9\x95\xCA\x82\xCC\x83t\x83@\x83" "C\x83\x8B\x82\xF0\x8Ew\x92\xE8\x82\xB5\x82\xC4\x82\xAD\x82\xBE\x82\xB3\x82\xA2"};
+
+// a run ended by a signal (SIGTERM, SIGINT, ...)
+inline constexpr SjisText kJaStoppedBySignal = {
+    "シグナルで中断しました．出力ファイルはどれも置き換えていません",
+    "\x83V\x83O\x83i\x83\x8B\x82\xC5\x92\x86\x92" "f\x82\xB5\x82\xDC\x82\xB5\x82\xBD\x81" "D\x8Fo\x97\xCD\x83t\x83@\x83" "C\x83\x8B\x82\xCD\x82\xC7\x82\xEA\x82\xE0\x92u\x82\xAB\x8A\xB7\x82\xA6\x82\xC4\x82\xA2\x82\xDC\x82\xB9\x82\xF1"};
+
+// an option given twice
+inline constexpr SjisText kJaRepeatedOption = {
+    "オプションが二度指定されています",
+    "\x83I\x83v\x83V\x83\x87\x83\x93\x82\xAA\x93\xF1\x93x\x8Ew\x92\xE8\x82\xB3\x82\xEA\x82\xC4\x82\xA2\x82\xDC\x82\xB7"};
+
 inline constexpr const SjisText* kAllBatchTexts[] = {
     &kJaCannotOpenData,
     &kJaDataEmpty,
@@ -141,7 +161,11 @@ inline constexpr const SjisText* kAllBatchTexts[] = {
     &kJaUnknownOption,
     &kJaMissingValue,
     &kJaBadValue,
-    &kJaFileCount};
+    &kJaFileCount,
+    &kJaAnd,
+    &kJaSameOutput,
+    &kJaStoppedBySignal,
+    &kJaRepeatedOption};
 
 }  // namespace kyori::texts
 

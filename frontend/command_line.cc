@@ -60,6 +60,7 @@ bool TakesValue(std::string_view name) {
 
 UsageError ParseCommandLine(const std::vector<std::string>& args, CommandLine& line) {
   bool options_ended = false;
+  std::vector<std::string> given;
   for (std::size_t k = 0; k < args.size(); ++k) {
     const std::string& arg = args[k];
     if (options_ended || arg == "-" || arg.empty() || arg[0] != '-') {
@@ -81,6 +82,10 @@ UsageError ParseCommandLine(const std::vector<std::string>& args, CommandLine& l
     const std::size_t equals = arg.find('=');
     const std::string name = arg.substr(0, equals);
     if (!TakesValue(name)) return {UsageError::kUnknownOption, arg, ""};
+    for (const std::string& earlier : given) {
+      if (earlier == name) return {UsageError::kRepeatedOption, name, ""};
+    }
+    given.push_back(name);
     std::string value;
     if (equals != std::string::npos) {
       value = arg.substr(equals + 1);

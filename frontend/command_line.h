@@ -9,6 +9,8 @@
 //   {"--method", "nj", "--tree=t.nwk", "d", "o"} -> method nj, tree t.nwk
 //   {"--", "--odd-name", "-"}              -> files --odd-name, -
 //   {"--jobs"}                             -> usage error: missing value
+//   {"--tree=a", "--tree=b", "d", "o"}     -> usage error: repeated option
+//     (an option given twice would leave one of its values unused)
 #ifndef KYORI_FRONTEND_COMMAND_LINE_H_
 #define KYORI_FRONTEND_COMMAND_LINE_H_
 
@@ -34,7 +36,7 @@ struct CommandLine {
 
 // What went wrong with a command line; kNone when it parsed.
 struct UsageError {
-  enum Kind { kNone, kUnknownOption, kMissingValue, kBadValue, kFileCount } kind = kNone;
+  enum Kind { kNone, kUnknownOption, kMissingValue, kBadValue, kFileCount, kRepeatedOption } kind = kNone;
   std::string option;  // the option as given (or its value, for kBadValue the option's name)
   std::string value;   // for kBadValue
 };

@@ -30,6 +30,9 @@ int ReportUsageError(const kyori::UsageError& error, kyori::MessageStyle style) 
     case kyori::UsageError::kMissingValue:
       message.Say("option needs a value", texts::kJaMissingValue).Plain(": ").Data(error.option);
       break;
+    case kyori::UsageError::kRepeatedOption:
+      message.Say("option given more than once", texts::kJaRepeatedOption).Plain(": ").Data(error.option);
+      break;
     case kyori::UsageError::kBadValue:
       message.Say("value not allowed", texts::kJaBadValue).Plain(": ").Data(error.option + "=" + error.value);
       break;

@@ -39,11 +39,42 @@ MessageLine& MessageLine::Plain(std::string_view ascii) {
   return *this;
 }
 
+namespace {
+
+// Control bytes shown as escapes, so that a name holding a line break stays
+// on the message's one line: "a\nb" -> "a\\nb", 0x01 -> "\\x01". No byte of a
+// UTF-8 or Shift-JIS character is below 0x20 or 0x7F, so no character is cut.
+std::string EscapeControls(std::string_view bytes) {
+  std::string out;
+  out.reserve(bytes.size());
+  for (const char c : bytes) {
+    const unsigned char byte = static_cast<unsigned char>(c);
+    if (byte >= 0x20 && byte != 0x7F) {
+      out.push_back(c);
+    } else if (c == '\n') {
+      out.append("\\n");
+    } else if (c == '\r') {
+      out.append("\\r");
+    } else if (c == '\t') {
+      out.append("\\t");
+    } else {
+      static constexpr char kHex[] = "0123456789ABCDEF";
+      out.append("\\x");
+      out.push_back(kHex[byte >> 4]);
+      out.push_back(kHex[byte & 0xF]);
+    }
+  }
+  return out;
+}
+
+}  // namespace
+
 MessageLine& MessageLine::Data(std::string_view bytes) {
+  const std::string shown = EscapeControls(bytes);
   if (style_.utf8) {
-    line_.append(DisplayUtf8(bytes));
+    line_.append(DisplayUtf8(shown));
   } else {
-    line_.append(bytes);
+    line_.append(shown);
   }
   return *this;
 }

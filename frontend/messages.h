@@ -38,7 +38,8 @@ class MessageLine {
   MessageLine& Say(std::string_view english, std::string_view japanese_ascii);
   // ASCII that both languages share: punctuation, numbers, option names.
   MessageLine& Plain(std::string_view ascii);
-  // Bytes from outside the program: a file's or a trait's name.
+  // Bytes from outside the program: a file's or a trait's name. Control
+  // bytes are shown escaped ("\n", "\t", "\x01"), so the line stays one.
   MessageLine& Data(std::string_view bytes);
   // Writes the line and its line end to standard error.
   void Write();

@@ -69,8 +69,12 @@
 //   FlushFileBuffers), as a report must before it is renamed into place.
 // - ProcessId: this process's id.
 // - FollowLinks: the name of the file `name` leads to when it is a symbolic
-//   link to an existing file (the link's target, resolved), else `name` as
-//   it is. Windows: `name` as it is.
+//   link (its target, link after link, relative targets taken from the
+//   link's folder), whether or not the last target exists; `name` as it is
+//   when it is not a link; "" when the links go round in a loop or are too
+//   many to follow. Windows: `name` as it is.
+//     "out.txt" -> "out.txt";  link "r" -> "../x/report" -> "../x/report"
+//     "a" -> "b" -> "a" -> 
 // - CopyPermissions: gives the open file the permission bits of the file
 //   `name` (chmod bits; Windows: nothing). False when `name` does not exist.
 // - IsSpecialFile: `name` exists and is neither a regular file nor a
@@ -127,6 +131,60 @@ std::string FollowLinks(const std::string& name);
 bool CopyPermissions(const char* name, FileHandle file);
 bool IsSpecialFile(const char* name);
 std::uint64_t MemoryLimitBytes();
+
+// Which file a name leads to, to tell whether two names (or a name and a
+// standard handle) are one file. A file that exists is known by its device
+// and file number (st_dev and st_ino; Windows: volume serial and file
+// index), through any path or link, and `leaf` is empty; a name that does
+// not exist yet by its folder's device and number and its last component
+// (Windows: in capitals, as its names compare). Two identities are one file
+// when all three are equal.
+//   "same" and "./same", neither existing: the same identity
+//   "out.txt" and a hard link to it: the same identity
+struct FileIdentity {
+  std::uint64_t device = 0;
+  std::uint64_t file = 0;
+  std::string leaf;
+  bool operator==(const FileIdentity&) const = default;
+};
+
+// The identity of `name`, following links; false when neither the file nor
+// its folder exists (a file that could not be created).
+bool IdentifyFile(const char* name, FileIdentity* identity);
+// The identity of the file an open handle (standard output, say) is.
+bool IdentifyHandle(FileHandle file, FileIdentity* identity);
+
+// Makes `link` a second name (a hard link) of the existing file `existing`;
+// false when the file system cannot (or `link` exists).
+bool LinkFile(const char* existing, const char* link);
+
+// Files removed when a signal ends the process. A run that writes
+// temporary files names each one here before it creates it and forgets it
+// once it is renamed or removed; SIGHUP, SIGINT, SIGQUIT, SIGTERM, SIGPIPE,
+// SIGALRM, SIGXCPU, SIGUSR1, SIGUSR2 and SIGABRT then remove every file
+// still named, write `message` (when not empty, and not for SIGPIPE) to
+// standard error, and end the process with the signal's own status, as if
+// the signal had not been caught. SIGXFSZ (a file grown past its size limit)
+// is ignored, so that the write fails and is reported like any other.
+// Windows: the slots are kept but no handler is installed (a run ended
+// there may leave its temporary files; their names tell them apart).
+//
+// RemoveOnEndSignals installs the handlers (once; `message` may be changed
+// by calling it again). RemoveIfEnded returns a slot for `name`, or -1 when
+// every slot is in use or the name is too long (the file must then not be
+// created). Slots and names are held in fixed storage, as a handler may run
+// at any moment. BlockEndSignals holds these signals back on the calling
+// thread (the handler cannot run in the middle of a set of renames) until
+// UnblockEndSignals, which delivers any that came meanwhile. DefaultEndSignals
+// gives each signal its default action back. Slots are taken and given back
+// on one thread.
+inline constexpr int kEndSignalSlots = 16;
+void RemoveOnEndSignals(std::string_view message);
+int RemoveIfEnded(const char* name);
+void ForgetRemoveIfEnded(int slot);
+void BlockEndSignals();
+void UnblockEndSignals();
+void DefaultEndSignals();
 
 }  // namespace kyori::platform
 

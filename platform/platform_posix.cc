@@ -14,6 +14,10 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <pthread.h>
+
+#include <algorithm>
+#include <atomic>
 #include <cstdlib>
 #include <cstring>
 
@@ -279,16 +283,6 @@ bool FlushToDisk(FileHandle file) {
 
 long ProcessId() { return static_cast<long>(::getpid()); }
 
-std::string FollowLinks(const std::string& name) {
-  struct stat info;
-  if (::lstat(name.c_str(), &info) != 0 || !S_ISLNK(info.st_mode)) return name;
-  char* resolved = ::realpath(name.c_str(), nullptr);
-  if (resolved == nullptr) return name;  // a link to nothing: replaced like a missing file
-  std::string target(resolved);
-  std::free(resolved);
-  return target;
-}
-
 bool CopyPermissions(const char* name, FileHandle file) {
   struct stat info;
   if (name == nullptr || file == kInvalidHandle || ::stat(name, &info) != 0) return false;
@@ -312,6 +306,173 @@ std::uint64_t MemoryLimitBytes() {
     limit = static_cast<std::uint64_t>(address_space.rlim_cur);
   }
   return limit;
+}
+
+}  // namespace kyori::platform
+
+namespace kyori::platform {
+namespace {
+
+// "dir/sub/name" -> "dir/sub"; "name" -> "."; "/name" -> "/"
+std::string FolderOf(const std::string& name) {
+  const std::size_t slash = name.rfind('/');
+  if (slash == std::string::npos) return ".";
+  return slash == 0 ? "/" : name.substr(0, slash);
+}
+
+std::string LeafOf(const std::string& name) {
+  const std::size_t slash = name.rfind('/');
+  return slash == std::string::npos ? name : name.substr(slash + 1);
+}
+
+// The most links followed before a name is taken for a loop (as the
+// system's own limit for one path, about 40).
+constexpr int kMostLinks = 40;
+
+}  // namespace
+
+std::string FollowLinks(const std::string& name) {
+  std::string at = name;
+  for (int hops = 0; hops <= kMostLinks; ++hops) {
+    struct stat info;
+    if (::lstat(at.c_str(), &info) != 0 || !S_ISLNK(info.st_mode)) return at;
+    std::string target(static_cast<std::size_t>(info.st_size > 0 ? info.st_size : 255) + 1, '\0');
+    const ssize_t length = ::readlink(at.c_str(), target.data(), target.size());
+    if (length <= 0 || static_cast<std::size_t>(length) >= target.size()) return "";
+    target.resize(static_cast<std::size_t>(length));
+    if (target[0] != '/') {
+      const std::string folder = FolderOf(at);
+      if (folder != ".") target = folder + (folder == "/" ? "" : "/") + target;
+    }
+    at = target;
+  }
+  return "";
+}
+
+bool IdentifyFile(const char* name, FileIdentity* identity) {
+  if (name == nullptr || name[0] == '\0') return false;
+  struct stat info;
+  if (::stat(name, &info) == 0) {
+    *identity = {static_cast<std::uint64_t>(info.st_dev), static_cast<std::uint64_t>(info.st_ino), ""};
+    return true;
+  }
+  if (errno != ENOENT) return false;
+  const std::string leaf = LeafOf(name);
+  if (leaf.empty() || ::stat(FolderOf(name).c_str(), &info) != 0 || !S_ISDIR(info.st_mode)) return false;
+  *identity = {static_cast<std::uint64_t>(info.st_dev), static_cast<std::uint64_t>(info.st_ino), leaf};
+  return true;
+}
+
+bool IdentifyHandle(FileHandle file, FileIdentity* identity) {
+  struct stat info;
+  if (file == kInvalidHandle || ::fstat(Descriptor(file), &info) != 0) return false;
+  *identity = {static_cast<std::uint64_t>(info.st_dev), static_cast<std::uint64_t>(info.st_ino), ""};
+  return true;
+}
+
+bool LinkFile(const char* existing, const char* link) {
+  return existing != nullptr && link != nullptr && ::link(existing, link) == 0;
+}
+
+namespace {
+
+// A handler may run at any moment, on any thread: what it reads is fixed
+// storage, each slot's name written before the slot is marked used.
+constexpr std::size_t kSlotNameBytes = 4096;
+struct EndSlot {
+  volatile sig_atomic_t used;
+  char name[kSlotNameBytes];
+};
+EndSlot end_slots[kEndSignalSlots];
+char end_message[1024];
+volatile sig_atomic_t end_message_length = 0;
+bool end_handlers_installed = false;
+
+constexpr int kEndSignals[] = {SIGHUP, SIGINT, SIGQUIT, SIGTERM, SIGPIPE,
+                               SIGALRM, SIGXCPU, SIGUSR1, SIGUSR2, SIGABRT};
+
+sigset_t EndSignalSet() {
+  sigset_t set;
+  sigemptyset(&set);
+  for (const int s : kEndSignals) sigaddset(&set, s);
+  return set;
+}
+
+void SetAction(int signal_number, void (*handler)(int)) {
+  struct sigaction action;
+  std::memset(&action, 0, sizeof action);
+  action.sa_handler = handler;
+  action.sa_mask = EndSignalSet();
+  ::sigaction(signal_number, &action, nullptr);
+}
+
+// Removes the named files, says why the run ended, and ends the process
+// by the same signal with its default action.
+extern "C" void RemoveAndEnd(int signal_number) {
+  const int saved_errno = errno;
+  for (EndSlot& slot : end_slots) {
+    if (slot.used) ::unlink(slot.name);
+  }
+  if (signal_number != SIGPIPE && end_message_length > 0) {
+    const ssize_t ignored = ::write(STDERR_FILENO, end_message, static_cast<std::size_t>(end_message_length));
+    (void)ignored;
+  }
+  SetAction(signal_number, SIG_DFL);
+  sigset_t own;
+  sigemptyset(&own);
+  sigaddset(&own, signal_number);
+  ::pthread_sigmask(SIG_UNBLOCK, &own, nullptr);
+  ::raise(signal_number);
+  errno = saved_errno;
+}
+
+}  // namespace
+
+void RemoveOnEndSignals(std::string_view message) {
+  end_message_length = 0;
+  const std::size_t length = std::min(message.size(), sizeof end_message);
+  std::memcpy(end_message, message.data(), length);
+  end_message_length = static_cast<sig_atomic_t>(length);
+  if (end_handlers_installed) return;
+  end_handlers_installed = true;
+  for (const int s : kEndSignals) SetAction(s, RemoveAndEnd);
+  SetAction(SIGXFSZ, SIG_IGN);
+}
+
+int RemoveIfEnded(const char* name) {
+  if (name == nullptr) return -1;
+  const std::size_t length = std::strlen(name);
+  if (length >= kSlotNameBytes) return -1;
+  for (int k = 0; k < kEndSignalSlots; ++k) {
+    EndSlot& slot = end_slots[k];
+    if (slot.used) continue;
+    std::memcpy(slot.name, name, length + 1);
+    std::atomic_signal_fence(std::memory_order_seq_cst);
+    slot.used = 1;
+    return k;
+  }
+  return -1;
+}
+
+void ForgetRemoveIfEnded(int slot) {
+  if (slot >= 0 && slot < kEndSignalSlots) end_slots[slot].used = 0;
+  std::atomic_signal_fence(std::memory_order_seq_cst);
+}
+
+void BlockEndSignals() {
+  const sigset_t set = EndSignalSet();
+  ::pthread_sigmask(SIG_BLOCK, &set, nullptr);
+}
+
+void UnblockEndSignals() {
+  const sigset_t set = EndSignalSet();
+  ::pthread_sigmask(SIG_UNBLOCK, &set, nullptr);
+}
+
+void DefaultEndSignals() {
+  if (!end_handlers_installed) return;
+  end_handlers_installed = false;
+  for (const int s : kEndSignals) SetAction(s, SIG_DFL);
 }
 
 }  // namespace kyori::platform

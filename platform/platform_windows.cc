@@ -345,3 +345,84 @@ std::uint64_t MemoryLimitBytes() {
 }
 
 }  // namespace kyori::platform
+
+namespace kyori::platform {
+namespace {
+
+// "dir\sub/name" -> "dir\sub"; "name" -> "."
+std::string FolderOf(const std::string& name) {
+  const std::size_t slash = name.find_last_of("/\\");
+  if (slash == std::string::npos) return ".";
+  return slash == 0 ? name.substr(0, 1) : name.substr(0, slash);
+}
+
+std::string LeafOf(const std::string& name) {
+  const std::size_t slash = name.find_last_of("/\\:");
+  return slash == std::string::npos ? name : name.substr(slash + 1);
+}
+
+// Windows compares names without regard to case: ASCII letters in capitals.
+std::string Capitals(std::string leaf) {
+  for (char& c : leaf) {
+    if (c >= 'a' && c <= 'z') c = static_cast<char>(c - 'a' + 'A');
+  }
+  return leaf;
+}
+
+FileIdentity IdentityFrom(const BY_HANDLE_FILE_INFORMATION& info, std::string leaf) {
+  return {static_cast<std::uint64_t>(info.dwVolumeSerialNumber),
+          (static_cast<std::uint64_t>(info.nFileIndexHigh) << 32) | info.nFileIndexLow, std::move(leaf)};
+}
+
+int slots_used[kEndSignalSlots];
+
+}  // namespace
+
+bool IdentifyFile(const char* name, FileIdentity* identity) {
+  if (name == nullptr || name[0] == '\0') return false;
+  BY_HANDLE_FILE_INFORMATION info;
+  if (IdentityOf(name, &info)) {
+    *identity = IdentityFrom(info, "");
+    return true;
+  }
+  const std::string leaf = LeafOf(name);
+  if (leaf.empty() || !IdentityOf(FolderOf(name).c_str(), &info)) return false;
+  *identity = IdentityFrom(info, Capitals(leaf));
+  return true;
+}
+
+bool IdentifyHandle(FileHandle file, FileIdentity* identity) {
+  BY_HANDLE_FILE_INFORMATION info;
+  if (file == kInvalidHandle || !GetFileInformationByHandle(AsHandle(file), &info)) return false;
+  *identity = IdentityFrom(info, "");
+  return true;
+}
+
+bool LinkFile(const char* existing, const char* link) {
+  const std::wstring wide_existing = WideName(existing);
+  const std::wstring wide_link = WideName(link);
+  if (wide_existing.empty() || wide_link.empty()) return false;
+  return CreateHardLinkW(wide_link.c_str(), wide_existing.c_str(), nullptr) != 0;
+}
+
+void RemoveOnEndSignals(std::string_view) {}
+
+int RemoveIfEnded(const char* name) {
+  if (name == nullptr) return -1;
+  for (int k = 0; k < kEndSignalSlots; ++k) {
+    if (slots_used[k]) continue;
+    slots_used[k] = 1;
+    return k;
+  }
+  return -1;
+}
+
+void ForgetRemoveIfEnded(int slot) {
+  if (slot >= 0 && slot < kEndSignalSlots) slots_used[slot] = 0;
+}
+
+void BlockEndSignals() {}
+void UnblockEndSignals() {}
+void DefaultEndSignals() {}
+
+}  // namespace kyori::platform

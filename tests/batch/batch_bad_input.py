@@ -140,17 +140,17 @@ CASES = [
 
     # OUTPUT naming DATA: refused, DATA untouched
     dict(name='OUTPUT = DATA', args=['data.txt', 'data.txt'],
-         status=1, message=rb'^kyori: data.txt: is the data file itself; it would be overwritten$'),
+         status=2, message=rb'^kyori: data.txt: is the data file itself; it would be overwritten$'),
     dict(name='OUTPUT = DATA through another path', args=['data.txt', './x/../data.txt'], folders=['x'],
-         status=1, message=rb'^kyori: \./x/\.\./data.txt: is the data file itself'),
+         status=2, message=rb'^kyori: \./x/\.\./data.txt: is the data file itself'),
     dict(name='OUTPUT = DATA by its absolute path', args=['data.txt', '{folder}/data.txt'],
-         status=1, message=rb'^kyori: /.*/data.txt: is the data file itself'),
+         status=2, message=rb'^kyori: /.*/data.txt: is the data file itself'),
     dict(name='OUTPUT a symbolic link to DATA', args=['data.txt', 'link.txt'], symlinks={'link.txt': 'data.txt'},
-         status=1, message=rb'^kyori: link.txt: is the data file itself'),
+         status=2, message=rb'^kyori: link.txt: is the data file itself'),
     dict(name='DATA a symbolic link to OUTPUT', args=['link.txt', 'data.txt'], symlinks={'link.txt': 'data.txt'},
-         status=1, message=rb'^kyori: data.txt: is the data file itself'),
+         status=2, message=rb'^kyori: data.txt: is the data file itself'),
     dict(name='OUTPUT a hard link to DATA', args=['data.txt', 'hard.txt'], hardlinks={'hard.txt': 'data.txt'},
-         status=1, message=rb'^kyori: hard.txt: is the data file itself'),
+         status=2, message=rb'^kyori: hard.txt: is the data file itself'),
 
     # data that stops the run: an existing OUTPUT stays as it was
     dict(name='an identical trait', args=['same.txt', 'out.txt'],
@@ -351,7 +351,7 @@ class BadInput(bs.BatchTestCase):
         with open(os.path.join(folder, 'data.txt'), 'rb') as data:
             result = subprocess.run([bs.PROGRAM, '-', 'data.txt'], cwd=folder, stdin=data,
                                     capture_output=True, env=bs.clean_environment(), timeout=60)
-        self.assertEqual(result.returncode, 1, result)
+        self.assertEqual(result.returncode, 2, result)
         self.assertRegex(result.stderr, rb'^kyori: data.txt: is the data file itself; it would be overwritten\n$')
         with open(os.path.join(folder, 'data.txt'), 'rb') as f:
             self.assertEqual(f.read(), SMALL)
