@@ -101,7 +101,9 @@ bool OutputFile::Finish() {
 }
 
 void OutputFile::KeepOldFile() {
-  if (!Exists(name_)) return;
+  // Only a file is kept: a folder that took the output's name since Open is
+  // left where it is, and the rename over it fails.
+  if (!Exists(name_) || platform::IsDirectory(name_.c_str())) return;
   const std::string folder = FolderPrefix(name_);
   for (int attempt = 0; attempt < kNamesToTry; ++attempt) {
     Aside aside{NameAside(folder, attempt), platform::RemoveIfEnded(NameAside(folder, attempt).c_str())};

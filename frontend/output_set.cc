@@ -83,7 +83,11 @@ int OutputSet::Commit() {
       files_[k]->Settle();
     }
   }
-  if (failed < 0) platform::DefaultEndSignals();
+  if (failed < 0) {
+    platform::DefaultEndSignals();
+  } else {
+    for (const auto& file : files_) file->Abandon();
+  }
   platform::UnblockEndSignals();
   return failed;
 }

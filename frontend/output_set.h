@@ -63,7 +63,7 @@ class OutputSet {
   std::vector<int> WriteOrder() const;
   // Puts every finished output in place. Returns -1, or the index of the
   // output whose rename failed; the outputs renamed before it are then put
-  // back as they were. The signals that end a run are held back meanwhile.
+  // back as they were and every temporary file is removed. The signals that end a run are held back meanwhile.
   // When every output is in place, those signals get their default action
   // back: there is nothing left to remove.
   int Commit();
