@@ -3,10 +3,13 @@
 // writes into its output file), then the tree, matrix and picture asked for.
 // Silent on success; each failure is one line on standard error.
 //
+// The outputs (OUTPUT, and the tree, matrix and picture files) are written as
+// one transaction (frontend/output_set.h): all put in place, or none.
+//
 // Exit status: 0 done; 1 the data or a file could not be used (DATA cannot be
-// opened or is empty, OUTPUT cannot be created or written or is DATA itself,
-// a trait cannot be standardized, the counts exceed the capacity or need more
-// memory than the machine has).
+// opened or is empty, an output cannot be created or written, a trait cannot
+// be standardized, the counts exceed the capacity or need more memory than
+// the machine has); 2 two outputs, or an output and DATA, are one file.
 #ifndef KYORI_FRONTEND_BATCH_RUN_H_
 #define KYORI_FRONTEND_BATCH_RUN_H_
 
