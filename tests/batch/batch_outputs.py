@@ -136,6 +136,8 @@ class Outputs(bs.BatchTestCase):
             (['--phylip=/dev/full', '--tree=t.nwk', 'in.txt', 'out.txt'], b'/dev/full: writing failed'),
             (['--tree=t.nwk', '--svg=t.svg', 'in.txt', '/dev/full'], b'/dev/full: writing failed'),
             (['--tree=t.nwk', '--svg=loop', 'in.txt', 'out.txt'], b'loop: cannot create the output file'),
+            (['--tree=loop', '--svg=t.svg', 'in.txt', 'out.txt'], b'loop: cannot create the output file'),
+            (['--phylip=loop', '--tree=t.nwk', 'in.txt', 'out.txt'], b'loop: cannot create the output file'),
             (['--phylip=t.phy', 'in.txt', 'loop'], b'loop: cannot create the output file'),
             (['--tree=sub', 'in.txt', 'out.txt'], b'sub: cannot create the output file'),
         ]
