@@ -42,6 +42,7 @@ struct BatchRun {
   const std::string& output_name;
   int jobs;
   Arithmetic arithmetic;
+  platform::FileHandle standard_output;  // kInvalidHandle when it was closed
 };
 
 MessageLine About(const BatchRun& run, const std::string& file) {
@@ -257,7 +258,7 @@ int Run(const BatchRun& run) {
   // Every output's temporary file is made before the work starts: one that
   // cannot be created ends the run before any is written.
   OutputSet outputs(planned.names);
-  const int cannot_create = outputs.Open();
+  const int cannot_create = outputs.Open(run.standard_output);
   if (cannot_create >= 0) {
     CloseChannel(kDataChannel);
     return Fail(About(run, planned.names[static_cast<std::size_t>(cannot_create)].name)
@@ -319,13 +320,17 @@ int Run(const BatchRun& run) {
 }  // namespace
 
 int RunBatch(const CommandLine& line, MessageStyle style) {
+  // A closed standard handle would be taken by the next file opened (a
+  // temporary file would receive the messages meant for standard error).
+  const unsigned closed = platform::OccupyClosedStandardHandles();
   InitRuntime();
   platform::SetFileNameEncoding(platform::NameEncoding::kUtf8);
   int jobs = line.jobs;
   if (jobs <= 0) jobs = static_cast<int>(std::thread::hardware_concurrency());
   if (jobs <= 0) jobs = 1;
   const BatchRun run{line, style, line.files[0], line.files[1], jobs,
-                     line.arithmetic == "accurate" ? Arithmetic::kAccurate : Arithmetic::kCompatible};
+                     line.arithmetic == "accurate" ? Arithmetic::kAccurate : Arithmetic::kCompatible,
+                     (closed & 2u) != 0 ? platform::kInvalidHandle : platform::StandardOutput()};
   // A signal that ends the run removes its temporary files and says so.
   MessageLine stopped(style);
   stopped.Say("stopped by a signal; no output file was replaced", texts::kJaStoppedBySignal);

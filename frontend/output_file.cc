@@ -37,11 +37,11 @@ std::streamsize OutputFile::Buffer::xsputn(const char* s, std::streamsize n) {
   return writer_.Failed() ? 0 : n;
 }
 
-bool OutputFile::Open(const std::string& name) {
+bool OutputFile::Open(const std::string& name, platform::FileHandle standard_output) {
   name_ = name;
   if (name == "-") {
     in_place_ = true;
-    handle_ = platform::StandardOutput();
+    handle_ = standard_output;
     owns_handle_ = false;
   } else if (platform::IsSpecialFile(name.c_str())) {
     in_place_ = true;
@@ -55,7 +55,7 @@ bool OutputFile::Open(const std::string& name) {
     // The replacement keeps the permissions of the file it replaces.
     platform::CopyPermissions(name_.c_str(), handle_);
   }
-  if (handle_ == platform::kInvalidHandle) return false;
+  if (handle_ == platform::kInvalidHandle && name != "-") return false;
   writer_ = std::make_unique<FileWriter>(handle_);
   buffer_ = std::make_unique<Buffer>(*writer_);
   stream_ = std::make_unique<std::ostream>(buffer_.get());

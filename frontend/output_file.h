@@ -41,8 +41,9 @@ class OutputFile {
 
   // Creates the temporary file (or opens the output in place). False when it
   // cannot be created: a missing or read-only folder, a folder as the name,
-  // a loop of symbolic links.
-  bool Open(const std::string& name);
+  // a loop of symbolic links. "-" writes `standard_output`; kInvalidHandle
+  // there (standard output was closed) makes every write to "-" fail.
+  bool Open(const std::string& name, platform::FileHandle standard_output = platform::StandardOutput());
   // Written in place (standard output, a device, a pipe): Replace has
   // nothing to do and nothing can be undone.
   bool InPlace() const { return in_place_; }

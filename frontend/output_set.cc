@@ -44,11 +44,11 @@ SharedFile FindSharedFile(const std::string& data_name, const std::vector<Output
 
 OutputSet::OutputSet(std::vector<OutputName> outputs) : names_(std::move(outputs)) {}
 
-int OutputSet::Open() {
+int OutputSet::Open(platform::FileHandle standard_output) {
   files_.clear();
   for (std::size_t k = 0; k < names_.size(); ++k) {
     files_.push_back(std::make_unique<OutputFile>());
-    if (!files_.back()->Open(names_[k].name)) {
+    if (!files_.back()->Open(names_[k].name, standard_output)) {
       files_.clear();
       return static_cast<int>(k);
     }

@@ -52,8 +52,8 @@ class OutputSet {
 
   // Creates every output's temporary file (or opens it in place). Returns
   // -1, or the index of the first output that cannot be created (the others
-  // are then closed and removed).
-  int Open();
+  // are then closed and removed). "-" is `standard_output`.
+  int Open(platform::FileHandle standard_output = platform::StandardOutput());
   const std::vector<OutputName>& Names() const { return names_; }
   OutputFile& File(int k) { return *files_[static_cast<std::size_t>(k)]; }
   // The order to write the outputs in: those with a temporary file first,

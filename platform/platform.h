@@ -154,6 +154,14 @@ bool IdentifyFile(const char* name, FileIdentity* identity);
 // The identity of the file an open handle (standard output, say) is.
 bool IdentifyHandle(FileHandle file, FileIdentity* identity);
 
+// Opens the null device on each standard handle (standard input, output,
+// error: 0, 1, 2) that is closed, so that no file opened later takes its
+// number and receives what is meant for that handle (a message written into
+// a report). Returns which were closed: bit k for handle k. Windows: 0.
+//   `kyori - out.txt < in.txt 2>&-` -> 4; the first temporary file is then
+//   not descriptor 2
+unsigned OccupyClosedStandardHandles();
+
 // Makes `link` a second name (a hard link) of the existing file `existing`;
 // false when the file system cannot (or `link` exists).
 bool LinkFile(const char* existing, const char* link);

@@ -370,6 +370,18 @@ bool IdentifyHandle(FileHandle file, FileIdentity* identity) {
   return true;
 }
 
+unsigned OccupyClosedStandardHandles() {
+  unsigned closed = 0;
+  for (int fd = 0; fd <= 2; ++fd) {
+    if (::fcntl(fd, F_GETFD) != -1 || errno != EBADF) continue;
+    closed |= 1u << fd;
+    // The lowest free number is `fd` itself: the lower ones are open.
+    const int null = ::open("/dev/null", fd == 0 ? O_RDONLY : O_WRONLY);
+    if (null >= 0 && null != fd) ::close(null);
+  }
+  return closed;
+}
+
 bool LinkFile(const char* existing, const char* link) {
   return existing != nullptr && link != nullptr && ::link(existing, link) == 0;
 }

@@ -398,6 +398,8 @@ bool IdentifyHandle(FileHandle file, FileIdentity* identity) {
   return true;
 }
 
+unsigned OccupyClosedStandardHandles() { return 0; }
+
 bool LinkFile(const char* existing, const char* link) {
   const std::wstring wide_existing = WideName(existing);
   const std::wstring wide_link = WideName(link);

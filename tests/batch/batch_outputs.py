@@ -126,6 +126,22 @@ class Outputs(bs.BatchTestCase):
                 self.assertFailedWith(bs.Result(result.returncode, b'', result.stderr), 2, fragment)
                 self.assertUnchanged(folder, before)
 
+    def test_closed_standard_handles_take_no_output(self):
+        """With standard error closed, the messages must not land in a file
+        opened later (the report's temporary file); with standard output
+        closed, `-` fails and the other outputs are not replaced."""
+        expected = self.expected_outputs(['--tree=t.nwk', 'in.txt', 'out.txt'])
+        folder = self.prepared()
+        result = bs.run(['--tree=t.nwk', '-', 'out.txt'], folder, stdin=SMALL, close_stderr=True)
+        self.assertEqual(result.status, 0, result)
+        self.assertEqual(read(folder, 'out.txt'), expected['out.txt'])
+        self.assertEqual(read(folder, 't.nwk'), expected['t.nwk'])
+        folder = self.prepared()
+        before = bs.snapshot(folder)
+        result = bs.run(['--tree=t.nwk', '-', '-'], folder, stdin=SMALL, close_stdout=True)
+        self.assertFailedWith(result, 1, b'-: writing failed', warnings_allowed=True)
+        self.assertUnchanged(folder, before)
+
     def test_a_failed_run_replaces_nothing(self):
         """Any output that cannot be created, written or renamed leaves every
         existing output as it was and no temporary file."""

@@ -61,9 +61,10 @@ def clean_environment(**settings):
 
 
 def run(args, cwd, stdin=b'', env=None, close_stdin=False, close_stdout=False, preexec_fn=None,
-        timeout=300):
+        timeout=300, close_stderr=False):
     """Runs the program with `args` in `cwd`; `stdin` bytes are its standard
-    input. close_stdin / close_stdout start it with that stream closed."""
+    input. close_stdin / close_stdout / close_stderr start it with that
+    stream closed."""
     command = [PROGRAM] + list(args)
 
     def prepare_child():
@@ -71,6 +72,8 @@ def run(args, cwd, stdin=b'', env=None, close_stdin=False, close_stdout=False, p
             os.close(0)
         if close_stdout:
             os.close(1)
+        if close_stderr:
+            os.close(2)
         if preexec_fn:
             preexec_fn()
     p = subprocess.Popen(command, cwd=cwd, stdin=None if close_stdin else subprocess.PIPE,
