@@ -4,9 +4,9 @@
 // Silent on success; each failure is one line on standard error.
 //
 // Exit status: 0 done; 1 the data or a file could not be used (DATA cannot be
-// opened or is empty, OUTPUT cannot be created or written or is DATA itself,
-// a trait cannot be standardized, the counts exceed the capacity or need more
-// memory than the machine has).
+// opened, is empty or holds no variety, OUTPUT cannot be created or written
+// or is DATA itself, a trait cannot be standardized, the counts exceed the
+// capacity or need more memory than the machine has).
 #ifndef KYORI_FRONTEND_BATCH_RUN_H_
 #define KYORI_FRONTEND_BATCH_RUN_H_
 

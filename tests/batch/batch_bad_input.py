@@ -18,6 +18,7 @@ needs about 2 GiB of memory and some 15 seconds before the first byte).
 """
 
 import os
+import random
 import re
 import resource
 import shutil
@@ -40,6 +41,10 @@ def model_report(data):
 
 
 SMALL_REPORT = model_report(SMALL)
+# Bytes that are not a data file: the first field reads as no number (0).
+NOT_DATA = bytes(random.Random(4096).randrange(256) for _ in range(3000)).lstrip(b'0123456789 \t+-.')
+# Varieties with no trait: legal, as in the dialogue.
+NO_TRAITS = b'3 0\r\nx\r\ny\r\nz\r\n'
 
 
 def write(folder, name, data):
@@ -122,6 +127,30 @@ CASES = [
          status=1, message=rb'^kyori: -: the data file is empty$'),
     dict(name='DATA - with standard input closed', args=['-', 'out.txt'], close_stdin=True,
          status=1, message=rb'^kyori: -: (the data file is empty|cannot open the data file)$'),
+    # bytes that hold no variety: the count of varieties reads as less than 1
+    dict(name='DATA 4096 NULs', args=['nul.txt', 'out.txt'], files={'nul.txt': b'\0' * 4096},
+         status=1, message=rb'^kyori: nul.txt: holds no variety: its first field, the number of varieties, '
+                           rb'is not 1 or more$'),
+    dict(name='DATA blank lines', args=['blank.txt', 'out.txt'], files={'blank.txt': b'\r\n' * 50},
+         status=1, message=rb'^kyori: blank.txt: holds no variety'),
+    dict(name='DATA random bytes', args=['random.bin', 'out.txt'], files={'random.bin': NOT_DATA},
+         status=1, message=rb'^kyori: random.bin: holds no variety'),
+    dict(name='DATA 4096 NULs with --tree', args=['--tree=t.nwk', 'nul.txt', 'out.txt'],
+         files={'nul.txt': b'\0' * 4096},
+         status=1, message=rb'^kyori: nul.txt: holds no variety'),
+    dict(name='DATA counts 0 and 3', args=['zero.txt', 'out.txt'], files={'zero.txt': b'0 3\r\nA,B,C\r\n'},
+         status=1, message=rb'^kyori: zero.txt: holds no variety'),
+    dict(name='DATA a count of 0.5 varieties', args=['half.txt', 'out.txt'],
+         files={'half.txt': b'0.5 1\r\nA\r\nx,1\r\n'},
+         status=1, message=rb'^kyori: half.txt: holds no variety'),
+    dict(name='DATA - of blank lines', args=['-', 'out.txt'], stdin=b'\n\n\n',
+         status=1, message=rb'^kyori: -: holds no variety'),
+    dict(name='DATA of NULs, in Japanese', args=['nul.txt', 'out.txt'], files={'nul.txt': b'\0' * 4096},
+         env={'LANG': 'ja_JP.UTF-8'},
+         status=1, message=re.escape(b'kyori: nul.txt: ' + '品種がありません．'.encode('utf-8'))),
+    dict(name='DATA varieties without traits: a report of zero distances', args=['notraits.txt', 'out.txt'],
+         files={'notraits.txt': NO_TRAITS}, status=0, output='out.txt', report=model_report(NO_TRAITS),
+         same_as_dialogue=True),
 
     # OUTPUT that cannot be written
     dict(name='OUTPUT in a missing folder', args=['data.txt', 'nodir/out.txt'],
