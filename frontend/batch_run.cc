@@ -87,7 +87,7 @@ bool OpenData(const BatchRun& run) {
     AttachChannel(kDataChannel, platform::StandardInput());
   } else {
     if (platform::IsDirectory(run.data_name.c_str())) return false;
-    OpenChannel(TextFromBytes(run.data_name), kOpenRead, kDataChannel);
+    OpenChannel(TextFromBytes(run.data_name), kOpenReadShared, kDataChannel);
   }
   return ChannelIsOpen(kDataChannel);
 }
