@@ -80,7 +80,9 @@ TEST(CommandLineArgumentsTest, TheArgumentsWithoutTheProgramName) {
 TEST(IsTerminalTest, OnlyATerminalIsOne) {
   int master = -1;
   int terminal = -1;
-  ASSERT_EQ(openpty(&master, &terminal, nullptr, nullptr, nullptr), 0);
+  if (openpty(&master, &terminal, nullptr, nullptr, nullptr) != 0) {
+    GTEST_SKIP() << "no pseudo-terminal can be opened here (openpty failed; is /dev/pts mounted?)";
+  }
   int pipe_ends[2];
   ASSERT_EQ(pipe(pipe_ends), 0);
   testing::TempFolder folder;
