@@ -88,7 +88,7 @@ bool OpenData(const BatchRun& run) {
     AttachChannel(kDataChannel, platform::StandardInput());
   } else {
     if (platform::IsDirectory(run.data_name.c_str())) return false;
-    OpenChannel(TextFromBytes(run.data_name), kOpenRead, kDataChannel);
+    OpenChannel(TextFromBytes(run.data_name), kOpenReadShared, kDataChannel);
   }
   return ChannelIsOpen(kDataChannel);
 }
@@ -281,6 +281,14 @@ int Run(const BatchRun& run) {
   }
   ReadCollectionBody(kDataChannel, c);
   CloseChannel(kDataChannel);
+  // Bytes that are no data file at all (NULs, blank lines, random bytes)
+  // read as 0 varieties: no report, and no tree, can be made of them. Traits
+  // are not required: a file of varieties without traits has a report.
+  if (c.varieties == 0) {
+    return Fail(About(run, run.data_name)
+                    .Say("holds no variety: its first field, the number of varieties, is not 1 or more",
+                         texts::kJaNoVarieties));
+  }
 
   if (run.arithmetic == Arithmetic::kCompatible) WarnAboutSpreads(run, c);
   const TraitStop stop = StandardizeCollection(c, run.arithmetic);

@@ -19,6 +19,11 @@ inline constexpr SjisText kJaDataEmpty = {
     "データファイルが空です",
     "\x83" "f\x81[\x83^\x83t\x83@\x83" "C\x83\x8B\x82\xAA\x8B\xF3\x82\xC5\x82\xB7"};
 
+// a data file that holds no variety (the count of varieties less than 1)
+inline constexpr SjisText kJaNoVarieties = {
+    "品種がありません．先頭の品種数が1以上ではありません",
+    "\x95i\x8E\xED\x82\xAA\x82\xA0\x82\xE8\x82\xDC\x82\xB9\x82\xF1\x81" "D\x90\xE6\x93\xAA\x82\xCC\x95i\x8E\xED\x90\x94\x82\xAA" "1\x88\xC8\x8F\xE3\x82\xC5\x82\xCD\x82\xA0\x82\xE8\x82\xDC\x82\xB9\x82\xF1"};
+
 // an output file that cannot be created
 inline constexpr SjisText kJaCannotCreateOutput = {
     "出力ファイルが作成できません",
@@ -142,6 +147,7 @@ inline constexpr SjisText kJaRepeatedOption = {
 inline constexpr const SjisText* kAllBatchTexts[] = {
     &kJaCannotOpenData,
     &kJaDataEmpty,
+    &kJaNoVarieties,
     &kJaCannotCreateOutput,
     &kJaSameFile,
     &kJaOverCapacity,

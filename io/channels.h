@@ -5,9 +5,13 @@
 // channel is unusable: reads on it find nothing, writes to it are lost.
 // OpenMode picks the access and creation rule:
 //   0 read and write, open or create;  1 read, the file must exist;
-//   2 write, create or truncate;       3 write, open or create, append.
-// Files open without sharing: a file already open on another channel (or held
-// by a cooperating process) does not open again. A directory never opens.
+//   2 write, create or truncate;       3 write, open or create, append;
+//   4 read, the file must exist, shared with other readers.
+// Modes 0 to 3 open without sharing: a file already open on another channel
+// (or held by a cooperating process) does not open again. Mode 4 is for a
+// file that many runs may read at once (batch mode's DATA): it opens beside
+// other mode 4 opens, but not beside a holder of modes 0 to 3 (see
+// platform/platform.h). A directory never opens.
 //
 // Text is moved as raw bytes in both directions; nothing is translated and no
 // line end is added, except that console output is shown in UTF-8 when the
@@ -35,6 +39,7 @@ inline constexpr OpenMode kOpenReadWrite = 0;
 inline constexpr OpenMode kOpenRead = 1;
 inline constexpr OpenMode kOpenCreate = 2;
 inline constexpr OpenMode kOpenAppend = 3;
+inline constexpr OpenMode kOpenReadShared = 4;
 
 inline constexpr int32_t kChannelCount = 256;
 

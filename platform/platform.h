@@ -7,10 +7,16 @@
 //   directory) with the access and creation rule of `mode`:
 //     0 read and write, open or create empty;   1 read, must exist;
 //     2 write, create or truncate to 0;          3 write, open or create, then
-//       position at the end (append).
-//   No sharing: while the process holds the file open, another open of the same
-//   file (by this process or a cooperating one) fails. A directory never opens.
-//   A mode outside 0 to 3 fails. Returns kInvalidHandle on any failure.
+//       position at the end (append);            4 read, must exist, shared
+//       with other readers.
+//   Modes 0 to 3 hold the file without sharing: while the process holds it
+//   open, another open of the same file (by this process or a cooperating
+//   one, in any mode) fails. Mode 4 shares the file with every other mode 4
+//   open, so any number of runs may read one file at once, but not with a
+//   holder of modes 0 to 3: either fails while the other holds the file
+//   (POSIX: a shared flock beside the others' exclusive one; Windows:
+//   FILE_SHARE_READ beside share mode 0). A directory never opens. A mode
+//   outside 0 to 4 fails. Returns kInvalidHandle on any failure.
 // - ReadFile reads up to `capacity` bytes at the handle's position; returns the
 //   count (0 at the end of the file), or -1 when the read failed.
 // - WriteFile writes all `count` bytes; returns false if any could not be written.

@@ -1,5 +1,6 @@
 // The POSIX platform layer: open(2) with an exclusive advisory lock standing
-// in for an open without sharing. File names are bytes as they are.
+// in for an open without sharing, a shared one for an open shared with other
+// readers. File names are bytes as they are.
 #include "platform/platform.h"
 
 #include <errno.h>
@@ -30,6 +31,7 @@ int FlagsFor(int32_t mode) {
     case 1: return O_RDONLY;
     case 2: return O_WRONLY | O_CREAT;  // truncated only once the lock is held
     case 3: return O_WRONLY | O_CREAT;
+    case 4: return O_RDONLY;
     default: return -1;
   }
 }
@@ -44,13 +46,16 @@ int OpenRetrying(const char* name, int flags) {
   return fd;
 }
 
-// Takes the exclusive lock that stands for "no sharing"; closes `fd` and
-// returns false when another holder has the file.
-bool LockOrClose(int fd) {
-  if (::flock(fd, LOCK_EX | LOCK_NB) == 0) return true;
+// Takes the lock that stands for the open's sharing: exclusive for "no
+// sharing", shared for "shared with other readers"; closes `fd` and returns
+// false when a holder the lock excludes has the file.
+bool LockOrClose(int fd, int lock = LOCK_EX) {
+  if (::flock(fd, lock | LOCK_NB) == 0) return true;
   ::close(fd);
   return false;
 }
+
+int LockFor(int32_t mode) { return mode == 4 ? LOCK_SH : LOCK_EX; }
 
 // The first of the environment variables that is set and not empty, as the C
 // library picks a locale category's name; "" when none is.
@@ -129,8 +134,8 @@ FileHandle OpenFile(const char* name, int32_t mode) {
   }
   // No sharing: a second holder of the same file (another channel of this
   // process, whose lock sits on another open file description, or a
-  // cooperating process) is refused.
-  if (!LockOrClose(fd)) return kInvalidHandle;
+  // cooperating process) is refused; shared readers refuse only those.
+  if (!LockOrClose(fd, LockFor(mode))) return kInvalidHandle;
   if (mode == 2 && S_ISREG(info.st_mode) && ::ftruncate(fd, 0) != 0) {
     ::close(fd);
     return kInvalidHandle;

@@ -32,16 +32,18 @@ constexpr std::size_t kMaxTransfer = 1u << 30;
 struct CreationRule {
   DWORD access;
   DWORD disposition;
+  DWORD share;  // 0: nobody else may open the file while we hold it
 };
 
-// The access and creation disposition of each open mode; false for a mode
-// outside 0 to 3.
+// The access, creation disposition and share mode of each open mode; false
+// for a mode outside 0 to 4.
 bool RuleFor(int32_t mode, CreationRule* rule) {
   switch (mode) {
-    case 0: *rule = {GENERIC_READ | GENERIC_WRITE, OPEN_ALWAYS}; return true;
-    case 1: *rule = {GENERIC_READ, OPEN_EXISTING}; return true;
-    case 2: *rule = {GENERIC_WRITE, CREATE_ALWAYS}; return true;
-    case 3: *rule = {GENERIC_WRITE, OPEN_ALWAYS}; return true;
+    case 0: *rule = {GENERIC_READ | GENERIC_WRITE, OPEN_ALWAYS, 0}; return true;
+    case 1: *rule = {GENERIC_READ, OPEN_EXISTING, 0}; return true;
+    case 2: *rule = {GENERIC_WRITE, CREATE_ALWAYS, 0}; return true;
+    case 3: *rule = {GENERIC_WRITE, OPEN_ALWAYS, 0}; return true;
+    case 4: *rule = {GENERIC_READ, OPEN_EXISTING, FILE_SHARE_READ}; return true;
     default: return false;
   }
 }
@@ -147,9 +149,10 @@ FileHandle OpenFile(const char* name, int32_t mode) {
   CreationRule rule;
   const std::wstring wide = WideName(name);
   if (!RuleFor(mode, &rule) || wide.empty()) return kInvalidHandle;
-  // Share mode 0: nobody else may open the file while we hold it. Without
+  // Share mode 0 (modes 0 to 3): nobody else may open the file while we
+  // hold it; FILE_SHARE_READ (mode 4): other readers that share may. Without
   // FILE_FLAG_BACKUP_SEMANTICS a directory is refused.
-  const HANDLE handle = CreateFileW(wide.c_str(), rule.access, 0, nullptr, rule.disposition,
+  const HANDLE handle = CreateFileW(wide.c_str(), rule.access, rule.share, nullptr, rule.disposition,
                                     FILE_ATTRIBUTE_NORMAL, nullptr);
   if (handle == INVALID_HANDLE_VALUE) return kInvalidHandle;
   if (mode == 3) SetFilePointer(handle, 0, nullptr, FILE_END);

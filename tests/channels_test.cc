@@ -82,6 +82,28 @@ TEST_F(ChannelsTest, FailedOpenLeavesTheChannelUnusable) {
   EXPECT_FALSE(ChannelIsOpen(1));
 }
 
+// Batch mode's DATA: shared with other readers on other channels (and in
+// other processes), never with a channel that holds the file for itself.
+TEST_F(ChannelsTest, ASharedReadOpensBesideOtherSharedReadsOnly) {
+  const std::string path = folder_.File("data.txt");
+  WriteWholeFile(path, "ab");
+  Open(path, kOpenReadShared, 1);
+  Open(path, kOpenReadShared, 2);
+  ASSERT_TRUE(ChannelIsOpen(1));
+  ASSERT_TRUE(ChannelIsOpen(2));
+  EXPECT_EQ(ReadChannelByte(2), 'a');
+  EXPECT_EQ(ReadChannelByte(1), 'a');
+  Open(path, kOpenRead, 3);
+  EXPECT_FALSE(ChannelIsOpen(3));
+  CloseChannel(1);
+  CloseChannel(2);
+  Open(path, kOpenRead, 3);
+  ASSERT_TRUE(ChannelIsOpen(3));
+  Open(path, kOpenReadShared, 1);
+  EXPECT_FALSE(ChannelIsOpen(1));
+  CloseChannel(3);
+}
+
 TEST_F(ChannelsTest, AFileOpensOnOneChannelOnly) {
   const std::string path = folder_.File("held.txt");
   WriteWholeFile(path, "data");

@@ -137,7 +137,9 @@ TEST(ConsoleEncodingOptionTest, OnlyTheThreeValuesAreOptions) {
 TEST(ConsoleEncodingOptionTest, AutoWantsATerminalAndAUtf8Locale) {
   int master = -1;
   int terminal = -1;
-  ASSERT_EQ(openpty(&master, &terminal, nullptr, nullptr, nullptr), 0);
+  if (openpty(&master, &terminal, nullptr, nullptr, nullptr) != 0) {
+    GTEST_SKIP() << "no pseudo-terminal can be opened here (openpty failed; is /dev/pts mounted?)";
+  }
   testing::TempFolder folder;
   const int file = ::open(folder.File("out").c_str(), O_WRONLY | O_CREAT, 0644);
   struct Case {

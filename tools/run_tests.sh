@@ -22,10 +22,11 @@ cd "$(dirname "${BASH_SOURCE[0]}")/.."
 # What the build and the tests cannot do without.
 REQUIRED_PACKAGES=(g++ make cmake libgtest-dev python3 libc-bin)
 # The reference tools that some tests compare against or render with; each of
-# these tests is skipped where its tool is absent. Add new ones here.
+# these tests reports itself skipped where its tool is absent (ctest lists it
+# under "did not run"). Add new ones here.
 OPTIONAL_PACKAGES=(
   man-db            # the manual page check
-  python3-scipy     # trees compared with SciPy
+  python3-scipy     # trees and the arithmetics table compared with SciPy
   r-cran-ape        # neighbour joining compared with R's ape
   libxml2-utils     # xmllint: the SVG picture is well-formed XML
   chromium          # the SVG picture rendered to check it is not blank

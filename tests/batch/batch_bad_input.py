@@ -8,16 +8,20 @@ temporary folder; each checks the exit status, the message on standard error
 ended the run, and that every file of the folder is as before except an
 OUTPUT that was written (no partial OUTPUT, no temporary file, DATA as it was).
 
-    python3 batch_bad_input.py PATH/TO/kyori
+    python3 batch_bad_input.py PATH/TO/kyori [CLASS ...]
 
 Cases that need the superuser (mounting a full or a read-only file system)
 or a plain build (an address-space limit, which AddressSanitizer cannot run
-under) are skipped with a message where they cannot run. The case that writes
-the report of 32767 varieties in full runs only with KYORI_BATCH_HEAVY=1 (it
-needs about 2 GiB of memory and some 15 seconds before the first byte).
+under) are skipped with a message where they cannot run; they run as test
+classes of their own (FullDisk, ReadOnlyFolder, AddressSpace), each a ctest
+entry that then shows as skipped, while BadInput holds the cases that run
+anywhere. Heavy writes the report of 32767 varieties in full, only with
+KYORI_BATCH_HEAVY=1 (it needs about 2 GiB of memory and some 15 seconds
+before the first byte).
 """
 
 import os
+import random
 import re
 import resource
 import shutil
@@ -40,6 +44,10 @@ def model_report(data):
 
 
 SMALL_REPORT = model_report(SMALL)
+# Bytes that are not a data file: the first field reads as no number (0).
+NOT_DATA = bytes(random.Random(4096).randrange(256) for _ in range(3000)).lstrip(b'0123456789 \t+-.')
+# Varieties with no trait: legal, as in the dialogue.
+NO_TRAITS = b'3 0\r\nx\r\ny\r\nz\r\n'
 
 
 def write(folder, name, data):
@@ -122,6 +130,30 @@ CASES = [
          status=1, message=rb'^kyori: -: the data file is empty$'),
     dict(name='DATA - with standard input closed', args=['-', 'out.txt'], close_stdin=True,
          status=1, message=rb'^kyori: -: (the data file is empty|cannot open the data file)$'),
+    # bytes that hold no variety: the count of varieties reads as less than 1
+    dict(name='DATA 4096 NULs', args=['nul.txt', 'out.txt'], files={'nul.txt': b'\0' * 4096},
+         status=1, message=rb'^kyori: nul.txt: holds no variety: its first field, the number of varieties, '
+                           rb'is not 1 or more$'),
+    dict(name='DATA blank lines', args=['blank.txt', 'out.txt'], files={'blank.txt': b'\r\n' * 50},
+         status=1, message=rb'^kyori: blank.txt: holds no variety'),
+    dict(name='DATA random bytes', args=['random.bin', 'out.txt'], files={'random.bin': NOT_DATA},
+         status=1, message=rb'^kyori: random.bin: holds no variety'),
+    dict(name='DATA 4096 NULs with --tree', args=['--tree=t.nwk', 'nul.txt', 'out.txt'],
+         files={'nul.txt': b'\0' * 4096},
+         status=1, message=rb'^kyori: nul.txt: holds no variety'),
+    dict(name='DATA counts 0 and 3', args=['zero.txt', 'out.txt'], files={'zero.txt': b'0 3\r\nA,B,C\r\n'},
+         status=1, message=rb'^kyori: zero.txt: holds no variety'),
+    dict(name='DATA a count of 0.5 varieties', args=['half.txt', 'out.txt'],
+         files={'half.txt': b'0.5 1\r\nA\r\nx,1\r\n'},
+         status=1, message=rb'^kyori: half.txt: holds no variety'),
+    dict(name='DATA - of blank lines', args=['-', 'out.txt'], stdin=b'\n\n\n',
+         status=1, message=rb'^kyori: -: holds no variety'),
+    dict(name='DATA of NULs, in Japanese', args=['nul.txt', 'out.txt'], files={'nul.txt': b'\0' * 4096},
+         env={'LANG': 'ja_JP.UTF-8'},
+         status=1, message=re.escape(b'kyori: nul.txt: ' + '品種がありません．'.encode('utf-8'))),
+    dict(name='DATA varieties without traits: a report of zero distances', args=['notraits.txt', 'out.txt'],
+         files={'notraits.txt': NO_TRAITS}, status=0, output='out.txt', report=model_report(NO_TRAITS),
+         same_as_dialogue=True),
 
     # OUTPUT that cannot be written
     dict(name='OUTPUT in a missing folder', args=['data.txt', 'nodir/out.txt'],
@@ -202,7 +234,25 @@ CASES = [
 ]
 
 
-class BadInput(bs.BatchTestCase):
+# Cases that need what not every machine gives run as test classes (and
+# ctest entries) of their own, so that where they cannot run they show as
+# skipped while the rest show as passed: mounting a full or a read-only file
+# system needs the superuser (a folder without write permission is read-only
+# to anyone else), and an address-space limit a plain build (not
+# AddressSanitizer).
+GROUPS = [('tiny_disk', 'FullDisk'), ('read_only', 'ReadOnlyFolder'), ('address_space', 'AddressSpace')]
+
+
+def group_of(case):
+    """The test class that runs `case`."""
+    for key, group in GROUPS:
+        if key in case:
+            return group
+    return 'BadInput'
+
+
+class TableCases(bs.BatchTestCase):
+    """Runs the cases of CASES that belong to the test class (group_of)."""
 
     def setUp(self):
         self.mounts = []
@@ -312,16 +362,27 @@ class BadInput(bs.BatchTestCase):
             _, dialogue_output = bs.run_dialogue(folder, os.fsencode(args[0]), b'dialogue_out.txt')
             self.assertEqual(dialogue_output, case['report'])
 
-    def test_table(self):
-        names = [case['name'] for case in CASES]
-        self.assertEqual(len(names), len(set(names)), 'case names are unique')
-        for case in CASES:
+    def run_table(self):
+        cases = [case for case in CASES if group_of(case) == type(self).__name__]
+        self.assertTrue(cases, 'no case belongs to %s' % type(self).__name__)
+        for case in cases:
             with self.subTest(case['name']):
                 try:
                     self.run_case(case)
                 finally:
                     self.tearDown()
                     self.mounts = []
+
+
+class BadInput(TableCases):
+    """The table's cases that run anywhere, and the checks beside it."""
+
+    def test_table(self):
+        self.run_table()
+
+    def test_case_names_are_unique(self):
+        names = [case['name'] for case in CASES]
+        self.assertEqual(len(names), len(set(names)))
 
     def test_replaced_output_keeps_its_permissions_and_links(self):
         """An OUTPUT that exists is replaced whole, but keeps its permission
@@ -356,6 +417,33 @@ class BadInput(bs.BatchTestCase):
         with open(os.path.join(folder, 'data.txt'), 'rb') as f:
             self.assertEqual(f.read(), SMALL)
         self.assertEqual(sorted(os.listdir(folder)), ['data.txt'])
+
+
+class FullDisk(TableCases):
+    """A disk that fills while OUTPUT is written: a 64 KiB tmpfs, mounted by
+    the superuser."""
+
+    def test_table(self):
+        self.run_table()
+
+
+class ReadOnlyFolder(TableCases):
+    """OUTPUT in a folder that cannot be written: a folder without write
+    permission, or for the superuser a tmpfs remounted read-only."""
+
+    def test_table(self):
+        self.run_table()
+
+
+class AddressSpace(TableCases):
+    """The memory check under a lowered address-space limit (a plain build)."""
+
+    def test_table(self):
+        self.run_table()
+
+
+class Heavy(bs.BatchTestCase):
+    """The report of 32767 varieties, with KYORI_BATCH_HEAVY=1."""
 
     @unittest.skipUnless(os.environ.get('KYORI_BATCH_HEAVY') == '1',
                          'set KYORI_BATCH_HEAVY=1 to write the report of 32767 varieties '
@@ -401,6 +489,7 @@ class BadInput(bs.BatchTestCase):
             r.write_cell(kyori_ref.power(squared, 0.5), distance_rule=True)
         r.write_to_channel(b' ' + kyori_ref.CRLF)
         return bytes(r.output.data)
+
 
 
 if __name__ == '__main__':

@@ -2,7 +2,9 @@
 """Batch mode writes what the dialogue writes: for the end-to-end data files,
 a table of awkward data files and many generated ones, `kyori DATA OUTPUT`
 must leave in OUTPUT exactly the bytes the dialogue leaves in its output file,
-and must refuse (exit 1, one message, no OUTPUT) where the dialogue stops.
+and must refuse (exit 1, one message, no OUTPUT) where the dialogue stops, and
+where the file holds no variety (its count of varieties is not 1 or more:
+the dialogue writes a report of headings alone, batch mode refuses).
 Also `-` for DATA and OUTPUT, and the same bytes for every --jobs.
 
     python3 batch_equals_dialogue.py PATH/TO/kyori [--cases N]
@@ -59,6 +61,13 @@ FIXTURES = [
 ]
 
 
+def holds_no_variety(data):
+    """The first field, the count of varieties, read as the program reads it,
+    is not 1 or more."""
+    count = kyori_ref.read_from_channel(kyori_ref.Channel(data), [kyori_ref.KIND_FLOAT64])[0]
+    return not (count or 0.0) >= 1
+
+
 class BatchEqualsDialogue(bs.BatchTestCase):
 
     def compare(self, data, label, through_standard_streams=False):
@@ -81,6 +90,10 @@ class BatchEqualsDialogue(bs.BatchTestCase):
             self.assertFailedWith(result, 1, b'data.txt: the data file is empty')
             self.assertIsNone(written)
             return 'refused'
+        if holds_no_variety(data):
+            self.assertFailedWith(result, 1, b'data.txt: holds no variety', warnings_allowed=True)
+            self.assertIsNone(written, label)
+            return 'no variety'
         if expected is None:
             line = self.assertFailedWith(result, 1, warnings_allowed=True)
             self.assertIsNone(written, label)
@@ -125,7 +138,7 @@ class BatchEqualsDialogue(bs.BatchTestCase):
         self.assertIn('refused', outcomes.values())
 
     def test_generated_data_files(self):
-        tally = {'same': 0, 'refused': 0, 'over 300': 0}
+        tally = {'same': 0, 'refused': 0, 'no variety': 0, 'over 300': 0}
         for index in range(CASES):
             rng = random.Random('batch:%d:%d' % (SEED, index))
             data = differential.make_small_data(rng)

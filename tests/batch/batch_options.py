@@ -23,7 +23,7 @@ ENCODING_CASES = [
     ('Shift-JIS names that hold the headings\' bytes',
      b'2 1\r\n' + '計算結果'.encode('cp932') + b'\r\n' + '標準化したデータ'.encode('cp932')
      + b',1\r\n' + '計算結果 '.encode('cp932') + b',3\r\n'),
-    ('no varieties, no traits: the headings alone', b'0 0\r\n'),
+    ('one variety, no traits: the smallest report', b'1 0\r\nx\r\n'),
     ('no traits', b'3 0\r\nx\r\ny\r\nz\r\n'),
     ('counts 2.5 and 1', b'2.5 1\r\nT\r\na,1\r\nb,4\r\nc,9\r\n'),
 ]

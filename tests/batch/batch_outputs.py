@@ -58,7 +58,8 @@ def file_size_limit(limit):
     return apply
 
 
-class Outputs(bs.BatchTestCase):
+class OutputCase(bs.BatchTestCase):
+    """A folder with the data and an old version of every output."""
 
     def prepared(self, data=SMALL):
         folder = self.folder()
@@ -78,6 +79,9 @@ class Outputs(bs.BatchTestCase):
 
     def assertUnchanged(self, folder, before):
         self.assertEqual(bs.snapshot(folder), before)
+
+
+class Outputs(OutputCase):
 
     def test_outputs_naming_one_file_are_refused(self):
         # (arguments, the name the message is about, the folder's extra set-up)
@@ -167,21 +171,6 @@ class Outputs(bs.BatchTestCase):
                 self.assertFailedWith(result, 1, fragment, warnings_allowed=True)
                 self.assertUnchanged(folder, before)
 
-    def test_a_rename_that_fails_puts_the_earlier_outputs_back(self):
-        """The picture cannot be renamed into place (an immutable file): the
-        report, already renamed, is put back as it was."""
-        if os.geteuid() != 0 or not shutil.which('chattr'):
-            self.skipTest('needs the superuser and chattr to make a file immutable')
-        folder = self.prepared()
-        svg = os.path.join(folder, 't.svg')
-        if subprocess.run(['chattr', '+i', svg], stderr=subprocess.DEVNULL).returncode != 0:
-            self.skipTest('this file system has no immutable files')
-        self.addCleanup(subprocess.run, ['chattr', '-i', svg])
-        before = bs.snapshot(folder)
-        result = bs.run(['--tree=t.nwk', '--svg=t.svg', 'in.txt', 'out.txt'], folder)
-        self.assertFailedWith(result, 1, b't.svg: writing failed', warnings_allowed=True)
-        self.assertUnchanged(folder, before)
-
     def test_a_file_size_limit_is_a_failed_write(self):
         """Under `ulimit -f` the report cannot grow: writing failed, exit 1,
         not SIGXFSZ; nothing replaced, nothing left."""
@@ -254,6 +243,26 @@ class Outputs(bs.BatchTestCase):
                 before = bs.snapshot(folder)
                 self.assertFailedWith(bs.run(args, folder), 2, fragment)
                 self.assertUnchanged(folder, before)
+
+
+class RenameFails(OutputCase):
+    """An output whose rename fails after others were renamed (needs the
+    superuser, to make a file immutable)."""
+
+    def test_a_rename_that_fails_puts_the_earlier_outputs_back(self):
+        """The picture cannot be renamed into place (an immutable file): the
+        report, already renamed, is put back as it was."""
+        if os.geteuid() != 0 or not shutil.which('chattr'):
+            self.skipTest('needs the superuser and chattr to make a file immutable')
+        folder = self.prepared()
+        svg = os.path.join(folder, 't.svg')
+        if subprocess.run(['chattr', '+i', svg], stderr=subprocess.DEVNULL).returncode != 0:
+            self.skipTest('this file system has no immutable files')
+        self.addCleanup(subprocess.run, ['chattr', '-i', svg])
+        before = bs.snapshot(folder)
+        result = bs.run(['--tree=t.nwk', '--svg=t.svg', 'in.txt', 'out.txt'], folder)
+        self.assertFailedWith(result, 1, b't.svg: writing failed', warnings_allowed=True)
+        self.assertUnchanged(folder, before)
 
 
 class Signals(bs.BatchTestCase):

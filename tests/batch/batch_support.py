@@ -3,7 +3,10 @@ batch tests.
 
 Every test script takes the program's path as its first argument:
 
-    python3 SCRIPT.py PATH/TO/kyori [unittest options]
+    python3 SCRIPT.py PATH/TO/kyori [unittest options] [TestClass ...]
+
+and exits 0 when every check ran and held, 1 when one failed, 77 (a skip in
+ctest) when some could not run here (unittest_status.py).
 
 Each run is a real process in a fresh temporary folder, with a clean
 environment (English messages unless a test sets a locale).
@@ -23,6 +26,7 @@ REFERENCE = os.path.join(HERE, '..', 'reference')
 sys.path.insert(0, REFERENCE)
 
 import kyori_ref  # noqa: E402
+import unittest_status  # noqa: E402
 
 PROGRAM = None  # set by main()
 
@@ -209,4 +213,4 @@ def main():
     if len(sys.argv) < 2 or not os.path.exists(sys.argv[1]):
         sys.exit('usage: %s PATH/TO/kyori [unittest options]' % sys.argv[0])
     PROGRAM = os.path.abspath(sys.argv.pop(1))
-    unittest.main(module='__main__', verbosity=2)
+    unittest_status.main()

@@ -78,6 +78,18 @@ void CheckFilesNamedInShiftJis() {
   platform::CloseFile(file);
   Check(!platform::RenameFile("missing.txt", distance), "RenameFile of a missing file");
 
+  // Read shared with other readers (mode 4): two at once, but neither beside
+  // a holder without sharing.
+  platform::FileHandle reader = platform::OpenFile(distance, 4);
+  platform::FileHandle other = platform::OpenFile(distance, 4);
+  Check(reader != platform::kInvalidHandle && other != platform::kInvalidHandle, "two shared readers at once");
+  Check(platform::OpenFile(distance, 1) == platform::kInvalidHandle, "no exclusive open beside shared readers");
+  platform::CloseFile(reader);
+  platform::CloseFile(other);
+  file = platform::OpenFile(distance, 1);
+  Check(platform::OpenFile(distance, 4) == platform::kInvalidHandle, "no shared reader beside an exclusive open");
+  platform::CloseFile(file);
+
   Check(CreateDirectoryW(L"\u30D5\u30A9\u30EB\u30C0", nullptr) != 0, "CreateDirectoryW");
   Check(platform::IsDirectory(folder), "IsDirectory of a folder");
   Check(!platform::IsDirectory(distance), "IsDirectory of a file");

@@ -1,0 +1,152 @@
+// The command line (frontend/command_line.h): a table of argument lists and
+// the line or the usage error each gives.
+#include "frontend/command_line.h"
+
+#include <gtest/gtest.h>
+
+#include <functional>
+#include <string>
+#include <vector>
+
+namespace kyori {
+namespace {
+
+// Every field, for comparing two lines and showing how they differ.
+std::string Describe(const CommandLine& l) {
+  std::string files;
+  for (const std::string& f : l.files) files += "[" + f + "]";
+  return "help=" + std::to_string(l.help) + " version=" + std::to_string(l.version) + " console=" + l.console +
+         " encoding=" + l.encoding + " arithmetic=" + l.arithmetic + " method=" + l.method + " tree=" + l.tree +
+         " phylip=" + l.phylip + " svg=" + l.svg + " jobs=" + std::to_string(l.jobs) +
+         " batch_options=" + std::to_string(l.batch_options) + " files=" + files;
+}
+
+std::string Describe(const UsageError& e) {
+  return "kind=" + std::to_string(e.kind) + " option=[" + e.option + "] value=[" + e.value + "]";
+}
+
+struct Parsed {
+  std::vector<std::string> args;
+  std::function<void(CommandLine&)> expect;  // the line: the defaults changed by this
+};
+
+const std::vector<std::string> kFiles = {"d.txt", "o.txt"};
+
+void Files(CommandLine& l) { l.files = kFiles; }
+
+std::vector<std::string> With(std::vector<std::string> options) {
+  options.insert(options.end(), kFiles.begin(), kFiles.end());
+  return options;
+}
+
+TEST(CommandLineTest, LinesThatParse) {
+  const Parsed cases[] = {
+      {{}, [](CommandLine&) {}},
+      {With({}), Files},
+      {{"d.txt"}, [](CommandLine& l) { l.files = {"d.txt"}; }},  // the count is checked by the caller
+      {{"a", "b", "c"}, [](CommandLine& l) { l.files = {"a", "b", "c"}; }},
+      {{"-", "-"}, [](CommandLine& l) { l.files = {"-", "-"}; }},
+      {{"", "o.txt"}, [](CommandLine& l) { l.files = {"", "o.txt"}; }},
+      {{"--", "--odd-name", "-"}, [](CommandLine& l) { l.files = {"--odd-name", "-"}; }},
+      {{"d.txt", "--", "--jobs=0"}, [](CommandLine& l) { l.files = {"d.txt", "--jobs=0"}; }},
+      {{"--", "--", "x"}, [](CommandLine& l) { l.files = {"--", "x"}; }},
+      {{"-h"}, [](CommandLine& l) { l.help = true; }},
+      {{"--help", "--version"}, [](CommandLine& l) { l.help = l.version = true; }},
+      // options anywhere among the files, as `--name=value` or `--name value`
+      {{"d.txt", "--method=nj", "o.txt"}, [](CommandLine& l) { Files(l); l.method = "nj"; l.batch_options = true; }},
+      {With({"--method", "nj", "--tree=t.nwk"}),
+       [](CommandLine& l) { Files(l); l.method = "nj"; l.tree = "t.nwk"; l.batch_options = true; }},
+      {With({"--tree", "-"}), [](CommandLine& l) { Files(l); l.tree = "-"; l.batch_options = true; }},
+      // the next argument is the value, whatever it looks like
+      {With({"--tree", "--method=nj"}), [](CommandLine& l) { Files(l); l.tree = "--method=nj"; l.batch_options = true; }},
+      {With({"--svg=a=b"}), [](CommandLine& l) { Files(l); l.svg = "a=b"; l.batch_options = true; }},
+      // a repeated option: the last one counts
+      {With({"--method=nj", "--method=ward"}), [](CommandLine& l) { Files(l); l.method = "ward"; l.batch_options = true; }},
+      {With({"--jobs=3", "--jobs", "7"}), [](CommandLine& l) { Files(l); l.jobs = 7; l.batch_options = true; }},
+      {With({"--tree=a", "--tree=b"}), [](CommandLine& l) { Files(l); l.tree = "b"; l.batch_options = true; }},
+      // every value of each option that has a list
+      {With({"--console=cp932"}), [](CommandLine& l) { Files(l); l.console = "cp932"; }},  // not a batch option
+      {With({"--console", "utf-8", "--console=auto"}), [](CommandLine& l) { Files(l); l.console = "auto"; }},
+      {With({"--encoding=utf-8"}), [](CommandLine& l) { Files(l); l.encoding = "utf-8"; l.batch_options = true; }},
+      {With({"--encoding=cp932"}), [](CommandLine& l) { Files(l); l.batch_options = true; }},
+      {With({"--arithmetic=accurate"}),
+       [](CommandLine& l) { Files(l); l.arithmetic = "accurate"; l.batch_options = true; }},
+      {With({"--arithmetic=compatible"}), [](CommandLine& l) { Files(l); l.batch_options = true; }},
+      {With({"--method=average", "--method=single", "--method=complete"}),
+       [](CommandLine& l) { Files(l); l.method = "complete"; l.batch_options = true; }},
+      {With({"--phylip=m.txt"}), [](CommandLine& l) { Files(l); l.phylip = "m.txt"; l.batch_options = true; }},
+      {With({"--jobs=1"}), [](CommandLine& l) { Files(l); l.jobs = 1; l.batch_options = true; }},
+      {With({"--jobs=1024"}), [](CommandLine& l) { Files(l); l.jobs = 1024; l.batch_options = true; }},
+  };
+  for (const Parsed& c : cases) {
+    CommandLine line;
+    const UsageError error = ParseCommandLine(c.args, line);
+    CommandLine expected;
+    c.expect(expected);
+    std::string args;
+    for (const std::string& a : c.args) args += "[" + a + "]";
+    EXPECT_EQ(error.kind, UsageError::kNone) << args << ": " << Describe(error);
+    EXPECT_EQ(Describe(line), Describe(expected)) << args;
+  }
+}
+
+struct Refused {
+  std::vector<std::string> args;
+  UsageError::Kind kind;
+  std::string option;
+  std::string value;
+};
+
+TEST(CommandLineTest, LinesThatAreRefused) {
+  const Refused cases[] = {
+      {With({"--frobnicate"}), UsageError::kUnknownOption, "--frobnicate", ""},
+      {With({"--frobnicate=3"}), UsageError::kUnknownOption, "--frobnicate=3", ""},
+      {With({"-x"}), UsageError::kUnknownOption, "-x", ""},
+      {With({"--Method=nj"}), UsageError::kUnknownOption, "--Method=nj", ""},
+      {With({"--help=yes"}), UsageError::kUnknownOption, "--help=yes", ""},
+      {With({"---"}), UsageError::kUnknownOption, "---", ""},
+      {{"d.txt", "o.txt", "--tree"}, UsageError::kMissingValue, "--tree", ""},
+      {{"--jobs"}, UsageError::kMissingValue, "--jobs", ""},
+      // --jobs: a whole number from 1 to 1024, written in decimal digits alone
+      {With({"--jobs=0"}), UsageError::kBadValue, "--jobs", "0"},
+      {With({"--jobs", "0"}), UsageError::kBadValue, "--jobs", "0"},
+      {With({"--jobs=-1"}), UsageError::kBadValue, "--jobs", "-1"},
+      {With({"--jobs", "-1"}), UsageError::kBadValue, "--jobs", "-1"},
+      {With({"--jobs=1025"}), UsageError::kBadValue, "--jobs", "1025"},
+      {With({"--jobs=1000000000"}), UsageError::kBadValue, "--jobs", "1000000000"},
+      {With({"--jobs=99999999999999999999"}), UsageError::kBadValue, "--jobs", "99999999999999999999"},
+      {With({"--jobs=abc"}), UsageError::kBadValue, "--jobs", "abc"},
+      {With({"--jobs=2x"}), UsageError::kBadValue, "--jobs", "2x"},
+      {With({"--jobs=+4"}), UsageError::kBadValue, "--jobs", "+4"},
+      {With({"--jobs= 4"}), UsageError::kBadValue, "--jobs", " 4"},
+      {With({"--jobs=1.5"}), UsageError::kBadValue, "--jobs", "1.5"},
+      {With({"--jobs="}), UsageError::kBadValue, "--jobs", ""},
+      {With({"--jobs", "--tree=t"}), UsageError::kBadValue, "--jobs", "--tree=t"},
+      // values outside each option's list, and empty ones
+      {With({"--method=upgma"}), UsageError::kBadValue, "--method", "upgma"},
+      {With({"--method=NJ"}), UsageError::kBadValue, "--method", "NJ"},
+      {With({"--method="}), UsageError::kBadValue, "--method", ""},
+      {With({"--console=ascii"}), UsageError::kBadValue, "--console", "ascii"},
+      {With({"--console="}), UsageError::kBadValue, "--console", ""},
+      {With({"--encoding=latin1"}), UsageError::kBadValue, "--encoding", "latin1"},
+      {With({"--encoding=utf8"}), UsageError::kBadValue, "--encoding", "utf8"},
+      {With({"--arithmetic=exact"}), UsageError::kBadValue, "--arithmetic", "exact"},
+      {With({"--tree="}), UsageError::kBadValue, "--tree", ""},
+      {With({"--phylip", ""}), UsageError::kBadValue, "--phylip", ""},
+      {With({"--svg="}), UsageError::kBadValue, "--svg", ""},
+      // the first error is the one reported
+      {With({"--method=x", "--frobnicate"}), UsageError::kBadValue, "--method", "x"},
+      {With({"--frobnicate", "--method=x"}), UsageError::kUnknownOption, "--frobnicate", ""},
+  };
+  for (const Refused& c : cases) {
+    CommandLine line;
+    const UsageError error = ParseCommandLine(c.args, line);
+    std::string args;
+    for (const std::string& a : c.args) args += "[" + a + "]";
+    const UsageError expected{c.kind, c.option, c.value};
+    EXPECT_EQ(Describe(error), Describe(expected)) << args;
+  }
+}
+
+}  // namespace
+}  // namespace kyori
