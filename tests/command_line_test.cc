@@ -60,20 +60,18 @@ TEST(CommandLineTest, LinesThatParse) {
       // the next argument is the value, whatever it looks like
       {With({"--tree", "--method=nj"}), [](CommandLine& l) { Files(l); l.tree = "--method=nj"; l.batch_options = true; }},
       {With({"--svg=a=b"}), [](CommandLine& l) { Files(l); l.svg = "a=b"; l.batch_options = true; }},
-      // a repeated option: the last one counts
-      {With({"--method=nj", "--method=ward"}), [](CommandLine& l) { Files(l); l.method = "ward"; l.batch_options = true; }},
-      {With({"--jobs=3", "--jobs", "7"}), [](CommandLine& l) { Files(l); l.jobs = 7; l.batch_options = true; }},
-      {With({"--tree=a", "--tree=b"}), [](CommandLine& l) { Files(l); l.tree = "b"; l.batch_options = true; }},
       // every value of each option that has a list
       {With({"--console=cp932"}), [](CommandLine& l) { Files(l); l.console = "cp932"; }},  // not a batch option
-      {With({"--console", "utf-8", "--console=auto"}), [](CommandLine& l) { Files(l); l.console = "auto"; }},
+      {With({"--console", "utf-8"}), [](CommandLine& l) { Files(l); l.console = "utf-8"; }},
+      {With({"--console=auto"}), [](CommandLine& l) { Files(l); }},
       {With({"--encoding=utf-8"}), [](CommandLine& l) { Files(l); l.encoding = "utf-8"; l.batch_options = true; }},
       {With({"--encoding=cp932"}), [](CommandLine& l) { Files(l); l.batch_options = true; }},
       {With({"--arithmetic=accurate"}),
        [](CommandLine& l) { Files(l); l.arithmetic = "accurate"; l.batch_options = true; }},
       {With({"--arithmetic=compatible"}), [](CommandLine& l) { Files(l); l.batch_options = true; }},
-      {With({"--method=average", "--method=single", "--method=complete"}),
-       [](CommandLine& l) { Files(l); l.method = "complete"; l.batch_options = true; }},
+      {With({"--method=average"}), [](CommandLine& l) { Files(l); l.batch_options = true; }},
+      {With({"--method=single"}), [](CommandLine& l) { Files(l); l.method = "single"; l.batch_options = true; }},
+      {With({"--method=complete"}), [](CommandLine& l) { Files(l); l.method = "complete"; l.batch_options = true; }},
       {With({"--phylip=m.txt"}), [](CommandLine& l) { Files(l); l.phylip = "m.txt"; l.batch_options = true; }},
       {With({"--jobs=1"}), [](CommandLine& l) { Files(l); l.jobs = 1; l.batch_options = true; }},
       {With({"--jobs=1024"}), [](CommandLine& l) { Files(l); l.jobs = 1024; l.batch_options = true; }},
@@ -106,6 +104,11 @@ TEST(CommandLineTest, LinesThatAreRefused) {
       {With({"--help=yes"}), UsageError::kUnknownOption, "--help=yes", ""},
       {With({"---"}), UsageError::kUnknownOption, "---", ""},
       {{"d.txt", "o.txt", "--tree"}, UsageError::kMissingValue, "--tree", ""},
+      // an option given twice, whatever its values: one of them would go unused
+      {With({"--method=nj", "--method=ward"}), UsageError::kRepeatedOption, "--method", ""},
+      {With({"--jobs=3", "--jobs", "7"}), UsageError::kRepeatedOption, "--jobs", ""},
+      {With({"--tree=a", "--tree=a"}), UsageError::kRepeatedOption, "--tree", ""},
+      {With({"--console", "utf-8", "--console=auto"}), UsageError::kRepeatedOption, "--console", ""},
       {{"--jobs"}, UsageError::kMissingValue, "--jobs", ""},
       // --jobs: a whole number from 1 to 1024, written in decimal digits alone
       {With({"--jobs=0"}), UsageError::kBadValue, "--jobs", "0"},
