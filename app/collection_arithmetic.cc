@@ -225,6 +225,10 @@ void DistancesOfChunk(const DistanceTriangle& d, std::size_t begin, std::size_t 
   HalfPowers(widened.data(), out, static_cast<int>(end - begin));  // Power(squared, 0.5) for each
 }
 
+// The bytes a thread holds for one chunk at most: the widened squares and
+// the distances (DistancesOfChunk), the texts and their lengths (PackCells).
+constexpr std::uint64_t kChunkBufferBytes = kChunk * (sizeof(double) * 2 + kNumberTextMax + sizeof(int));
+
 }  // namespace
 
 std::vector<double> CondensedDistances(const DistanceTriangle& d, int jobs) {
@@ -266,6 +270,20 @@ void PackCells(DistanceTriangle& d, bool drop_roots, int jobs) {
     d.roots = std::vector<double>();
     d.rooted = false;
   }
+}
+
+TriangleMemory DistancesMemory(int varieties, Arithmetic arithmetic, bool keep_roots, int jobs) {
+  const std::uint64_t n = varieties < 0 ? 0 : static_cast<std::uint64_t>(varieties);
+  const std::uint64_t pairs = n < 2 ? 0 : n * (n - 1) / 2;
+  const std::uint64_t threads = jobs < 1 ? 1 : static_cast<std::uint64_t>(jobs);
+  const std::uint64_t sum_bytes = arithmetic == Arithmetic::kAccurate ? sizeof(double) : sizeof(float);
+  const std::uint64_t rows_of_sums = threads * kRowsAtOnce * (n + 1) * sum_bytes;  // FillTriangle
+  const bool both = arithmetic == Arithmetic::kAccurate || keep_roots;
+  TriangleMemory memory;
+  memory.peak = pairs * (both ? sizeof(uint32_t) + sizeof(double) : sizeof(uint32_t)) +
+                std::max(rows_of_sums, threads * kChunkBufferBytes);
+  memory.kept = pairs * (keep_roots ? sizeof(uint32_t) + sizeof(double) : sizeof(uint32_t));
+  return memory;
 }
 
 }  // namespace kyori
