@@ -209,34 +209,51 @@ constexpr std::size_t kChunk = 1 << 14;
 
 long ChunkCount(std::size_t pairs) { return static_cast<long>((pairs + kChunk - 1) / kChunk); }
 
+// One worker's buffers for a chunk, made the first time the worker needs
+// them and kept for its later chunks: the widened squares and the distances
+// (DistancesOfChunk), the texts and their lengths (PackCells).
+struct ChunkBuffers {
+  std::vector<double> widened;
+  std::vector<double> values;
+  std::vector<char> texts;
+  std::vector<int> lengths;
+};
+
+// The bytes a worker's buffers hold at most.
+constexpr std::uint64_t kChunkBufferBytes = kChunk * (sizeof(double) * 2 + kNumberTextMax + sizeof(int));
+
+// One set of buffers for each worker that can take part.
+std::vector<ChunkBuffers> BuffersFor(long chunks, int jobs) {
+  return std::vector<ChunkBuffers>(static_cast<std::size_t>(std::max(1L, std::min<long>(chunks, jobs))));
+}
+
 // The distances of pairs [begin, end) into `out`: the roots, or the
 // program's roots of the squared distances.
-void DistancesOfChunk(const DistanceTriangle& d, std::size_t begin, std::size_t end, double* out) {
+void DistancesOfChunk(const DistanceTriangle& d, std::size_t begin, std::size_t end, double* out,
+                      ChunkBuffers& buffers) {
   if (d.rooted) {
     std::copy(d.roots.begin() + static_cast<std::ptrdiff_t>(begin), d.roots.begin() + static_cast<std::ptrdiff_t>(end), out);
     return;
   }
-  std::vector<double> widened(end - begin);
+  buffers.widened.resize(kChunk);
   for (std::size_t t = begin; t < end; ++t) {
     float squared;
     std::memcpy(&squared, &d.words[t], sizeof squared);
-    widened[t - begin] = static_cast<double>(squared);
+    buffers.widened[t - begin] = static_cast<double>(squared);
   }
-  HalfPowers(widened.data(), out, static_cast<int>(end - begin));  // Power(squared, 0.5) for each
+  HalfPowers(buffers.widened.data(), out, static_cast<int>(end - begin));  // Power(squared, 0.5) for each
 }
-
-// The bytes a thread holds for one chunk at most: the widened squares and
-// the distances (DistancesOfChunk), the texts and their lengths (PackCells).
-constexpr std::uint64_t kChunkBufferBytes = kChunk * (sizeof(double) * 2 + kNumberTextMax + sizeof(int));
 
 }  // namespace
 
 std::vector<double> CondensedDistances(const DistanceTriangle& d, int jobs) {
   if (d.rooted) return d.roots;
   std::vector<double> out(d.words.size());
-  ParallelFor(ChunkCount(out.size()), jobs, [&](long k, int) {
+  const long chunks = ChunkCount(out.size());
+  std::vector<ChunkBuffers> buffers = BuffersFor(chunks, jobs);
+  ParallelFor(chunks, jobs, [&](long k, int worker) {
     const std::size_t begin = static_cast<std::size_t>(k) * kChunk;
-    DistancesOfChunk(d, begin, std::min(out.size(), begin + kChunk), out.data() + begin);
+    DistancesOfChunk(d, begin, std::min(out.size(), begin + kChunk), out.data() + begin, buffers[worker]);
   });
   return out;
 }
@@ -250,17 +267,20 @@ void TakeRoots(DistanceTriangle& d, int jobs) {
 void PackCells(DistanceTriangle& d, bool drop_roots, int jobs) {
   const std::size_t pairs = d.rooted ? d.roots.size() : d.words.size();
   d.words.resize(pairs);
-  ParallelFor(ChunkCount(pairs), jobs, [&](long k, int) {
+  const long chunks = ChunkCount(pairs);
+  std::vector<ChunkBuffers> buffers = BuffersFor(chunks, jobs);
+  ParallelFor(chunks, jobs, [&](long k, int worker) {
     const std::size_t begin = static_cast<std::size_t>(k) * kChunk;
     const std::size_t end = std::min(pairs, begin + kChunk);
-    std::vector<double> values(end - begin);
-    DistancesOfChunk(d, begin, end, values.data());
-    std::vector<char> texts((end - begin) * kNumberTextMax);
-    std::vector<int> lengths(end - begin);
-    NumbersToChars(values.data(), static_cast<int>(end - begin), texts.data(), lengths.data());
+    ChunkBuffers& b = buffers[worker];
+    b.values.resize(kChunk);
+    b.texts.resize(kChunk * kNumberTextMax);
+    b.lengths.resize(kChunk);
+    DistancesOfChunk(d, begin, end, b.values.data(), b);
+    NumbersToChars(b.values.data(), static_cast<int>(end - begin), b.texts.data(), b.lengths.data());
     for (std::size_t t = begin; t < end; ++t) {
       const std::size_t at = t - begin;
-      const FormattedCell cell = CellFor(values[at], ZeroRule::kDistance, texts.data() + at * kNumberTextMax, lengths[at]);
+      const FormattedCell cell = CellFor(b.values[at], ZeroRule::kDistance, b.texts.data() + at * kNumberTextMax, b.lengths[at]);
       // A distance is a finite number of at least 0, or NaN: its cell always packs.
       if (!PackCell(cell, &d.words[t])) std::abort();
     }
