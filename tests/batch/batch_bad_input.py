@@ -360,6 +360,35 @@ class MemorySweep(bs.BatchTestCase):
             with self.subTest(name):
                 self.check_sweep(varieties, options)
 
+
+class ThreadsForTheUser(bs.BatchTestCase):
+    """No thread left for the user (RLIMIT_NPROC 1; the superuser, whom the
+    limit does not bind, runs as nobody): 64 jobs do the work on the one
+    thread there is, the outputs the same as with --jobs=1."""
+
+    def test_64_jobs_on_one_thread(self):
+        folder = self.folder()
+        os.chmod(folder, 0o777)
+        write(folder, 'data.txt', many_varieties_one_trait(300))
+        options = ['--tree=t.nwk', '--phylip=p.phy', 'data.txt', 'out.txt']
+        self.assertSucceeded(bs.run(['--jobs=1'] + options, folder, env=bs.clean_environment()), cophenetic=True)
+        expected = outputs(folder)
+        for name in expected:
+            os.remove(os.path.join(folder, name))
+
+        def one_process():
+            resource.setrlimit(resource.RLIMIT_NPROC, (1, 1))
+            if is_root():
+                os.setgid(65534)
+                os.setuid(65534)
+        try:
+            result = bs.run(['--jobs=64'] + options, folder, env=bs.clean_environment(), preexec_fn=one_process)
+        except subprocess.SubprocessError as e:
+            self.skipTest('cannot start the program as another user with one process: %s' % e)
+        self.assertSucceeded(result, cophenetic=True)
+        self.assertEqual(outputs(folder), expected)
+        self.assertNoTemporaryFiles(folder)
+
 class BadInput(bs.BatchTestCase):
 
     def setUp(self):
