@@ -93,6 +93,24 @@ void TakeRoots(DistanceTriangle& d, int jobs);
 // (PackCell); with `drop_roots` the roots are released afterwards.
 void PackCells(DistanceTriangle& d, bool drop_roots, int jobs);
 
+// What ComputeDistances, then TakeRoots (when `keep_roots`), then PackCells
+// with drop_roots = !keep_roots hold beside the collection, with `jobs`
+// threads: `peak` the most at any time, `kept` what the triangle still holds
+// once the cells are packed. A pair takes 4 bytes as its squared distance's
+// bits or as its cell and 8 as its root; the peak holds both at once
+// (compatible: the roots taken beside the squares; accurate: the cells
+// packed beside the roots), except in a compatible run without roots.
+// Each thread adds its rows of sums and the buffers of one chunk of cells.
+//
+// Example: 8000 varieties (31,996,000 pairs), accurate, no roots kept, one
+// thread: peak 12 bytes a pair (383,952,000) plus 688,128 bytes of chunk
+// buffers (more than the 256,032 of sums); kept 4 bytes a pair (127,984,000).
+struct TriangleMemory {
+  std::uint64_t peak = 0;
+  std::uint64_t kept = 0;
+};
+TriangleMemory DistancesMemory(int varieties, Arithmetic arithmetic, bool keep_roots, int jobs);
+
 }  // namespace kyori
 
 #endif  // KYORI_APP_COLLECTION_ARITHMETIC_H_

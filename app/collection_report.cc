@@ -14,13 +14,19 @@ constexpr std::string_view kRowEnd = " \r\n";
 // About this many bytes of formatted rows are held at a time.
 constexpr std::size_t kBatchBytes = std::size_t{4} << 20;
 
+std::size_t RowsAtOnce(std::size_t row_bytes, int jobs) {
+  return std::max<std::size_t>(static_cast<std::size_t>(jobs) * 4, kBatchBytes / std::max<std::size_t>(row_bytes, 1));
+}
+
+std::size_t ValueRowBytes(int traits) { return static_cast<std::size_t>(traits) * (CellWidth + 1) + kRowEnd.size(); }
+std::size_t DistanceRowBytes(int varieties) { return static_cast<std::size_t>(varieties) * (CellWidth + 1) + 64; }
+
 // Formats rows [0, rows) with `format_row(row, text)` in batches across
 // `jobs` threads and writes each batch in row order.
 template <typename FormatRow>
 void StreamRows(int rows, std::size_t row_bytes, int jobs, FileWriter& out, FormatRow format_row) {
   if (jobs < 1) jobs = 1;
-  const int batch = static_cast<int>(std::max<std::size_t>(static_cast<std::size_t>(jobs) * 4,
-                                                           kBatchBytes / std::max<std::size_t>(row_bytes, 1)));
+  const int batch = static_cast<int>(RowsAtOnce(row_bytes, jobs));
   std::vector<std::string> texts(static_cast<std::size_t>(std::min(batch, std::max(rows, 1))));
   for (int first = 0; first < rows && !out.Failed(); first += batch) {
     const int count = std::min(batch, rows - first);
@@ -54,7 +60,7 @@ void WriteCollectionReport(const Collection& c, const DistanceTriangle& d, const
                                            std::vector<double>(static_cast<std::size_t>(m)));
 
   WriteHeading(headings.standardized, out);
-  StreamRows(n, static_cast<std::size_t>(m) * (CellWidth + 1) + kRowEnd.size(), jobs, out,
+  StreamRows(n, ValueRowBytes(m), jobs, out,
              [&](int i, int worker, std::string& text) {
                double* row = scratch[worker].data();
                for (int j = 0; j < m; ++j) row[j] = c.Value(i, j);
@@ -63,7 +69,7 @@ void WriteCollectionReport(const Collection& c, const DistanceTriangle& d, const
              });
   WriteHeading(headings.results, out);
   const std::size_t size = static_cast<std::size_t>(n);
-  StreamRows(n, size * (CellWidth + 1) + 64, jobs, out, [&](int i, int, std::string& text) {
+  StreamRows(n, DistanceRowBytes(n), jobs, out, [&](int i, int, std::string& text) {
     const std::size_t row = static_cast<std::size_t>(i);
     const std::string_view name = c.variety_names[row].View();
     text.resize(name.size() + 2 + size * (CellWidth + 1) + kRowEnd.size());
@@ -81,6 +87,17 @@ void WriteCollectionReport(const Collection& c, const DistanceTriangle& d, const
     end = std::copy(kRowEnd.begin(), kRowEnd.end(), end);
     text.resize(static_cast<std::size_t>(end - text.data()));
   });
+}
+
+std::uint64_t ReportMemory(int varieties, int traits, int jobs) {
+  if (jobs < 1) jobs = 1;
+  const std::uint64_t rows = static_cast<std::uint64_t>(std::max(varieties, 1));
+  const std::uint64_t values = static_cast<std::uint64_t>(jobs) * static_cast<std::uint64_t>(std::max(traits, 0)) * sizeof(double);
+  const std::uint64_t value_rows = std::min<std::uint64_t>(rows, RowsAtOnce(ValueRowBytes(traits), jobs)) *
+                                   (ValueRowBytes(traits) + sizeof(std::string));
+  const std::uint64_t distance_rows = std::min<std::uint64_t>(rows, RowsAtOnce(DistanceRowBytes(varieties), jobs)) *
+                                      (2 * DistanceRowBytes(varieties) + sizeof(std::string));
+  return values + std::max(value_rows, distance_rows);
 }
 
 }  // namespace kyori

@@ -1,8 +1,12 @@
 #include "frontend/batch_run.h"
 
+#include <algorithm>
 #include <cstdint>
 #include <cstdio>
+#include <new>
+#include <stdexcept>
 #include <string>
+#include <system_error>
 #include <thread>
 #include <utility>
 #include <vector>
@@ -16,6 +20,7 @@
 #include "analysis/tree.h"
 #include "app/collection.h"
 #include "app/collection_arithmetic.h"
+#include "app/collection_memory.h"
 #include "app/collection_reader.h"
 #include "app/collection_report.h"
 #include "frontend/batch_texts.h"
@@ -70,17 +75,27 @@ std::string Gibibytes(std::uint64_t bytes) {
   return text;
 }
 
-// The memory the run will hold at its peak, from the counts alone.
-std::uint64_t MemoryNeeded(const BatchRun& run, const Collection& c) {
-  const std::uint64_t n = static_cast<std::uint64_t>(c.varieties);
-  const std::uint64_t m = static_cast<std::uint64_t>(c.traits);
-  const std::uint64_t pairs = n < 2 ? 0 : n * (n - 1) / 2;
-  std::uint64_t bytes = n * m * 8 + (n + m) * 64;
-  bytes += pairs * (run.arithmetic == Arithmetic::kAccurate ? 8 : 4);
-  const bool tree = !run.line.tree.empty() || !run.line.svg.empty();
-  if (tree || !run.line.phylip.empty()) bytes += pairs * 8;  // the distances as doubles
-  if (tree) bytes += pairs * 16;                             // the method's working copy, cophenetic
-  return bytes + (std::uint64_t{64} << 20);
+// The memory the run will hold at its peak, from the counts and the options
+// (app/collection_memory.h), with the most threads up to run.jobs that fit
+// in the machine's memory: run.jobs is lowered to that number. When not
+// even one thread fits, the figure for one thread.
+std::uint64_t MemoryNeeded(BatchRun& run, const Collection& c) {
+  const CommandLine& line = run.line;
+  RunShape shape;
+  shape.arithmetic = run.arithmetic;
+  shape.matrix = !line.phylip.empty();
+  shape.picture = !line.svg.empty();
+  if (!line.tree.empty() || shape.picture) {
+    shape.tree = line.method == "nj"       ? TreeWork::kNeighborJoining
+                 : line.method == "single" ? TreeWork::kSpanningTree
+                                           : TreeWork::kChain;
+  }
+  shape.jobs = run.jobs;
+  shape.thread_stack_bytes = platform::ThreadStackBytes();
+  const int jobs = JobsWithin(c.varieties, c.traits, shape, platform::MemoryLimitBytes());
+  shape.jobs = std::max(jobs, 1);
+  run.jobs = shape.jobs;
+  return PeakBytes(c.varieties, c.traits, shape);
 }
 
 bool OpenData(const BatchRun& run) {
@@ -247,7 +262,7 @@ int WriteOutputs(const BatchRun& run, OutputSet& outputs, const RunOutputs& plan
   return kDone;
 }
 
-int Run(const BatchRun& run) {
+int Run(BatchRun& run) {
   const RunOutputs planned = OutputsOf(run);
   if (const int refused = RefuseSharedFiles(run, planned.names); refused != kDone) return refused;
   if (!OpenData(run)) return Fail(About(run, run.data_name).Say("cannot open the data file", texts::kJaCannotOpenData));
@@ -333,17 +348,28 @@ int RunBatch(const CommandLine& line, MessageStyle style) {
   const unsigned closed = platform::OccupyClosedStandardHandles();
   InitRuntime();
   platform::SetFileNameEncoding(platform::NameEncoding::kUtf8);
+  platform::ShareOneHeap();  // a thread then holds no memory of its own but its stack
   int jobs = line.jobs;
   if (jobs <= 0) jobs = static_cast<int>(std::thread::hardware_concurrency());
   if (jobs <= 0) jobs = 1;
-  const BatchRun run{line, style, line.files[0], line.files[1], jobs,
-                     line.arithmetic == "accurate" ? Arithmetic::kAccurate : Arithmetic::kCompatible,
-                     (closed & 2u) != 0 ? platform::kInvalidHandle : platform::StandardOutput()};
+  BatchRun run{line, style, line.files[0], line.files[1], jobs,
+               line.arithmetic == "accurate" ? Arithmetic::kAccurate : Arithmetic::kCompatible,
+               (closed & 2u) != 0 ? platform::kInvalidHandle : platform::StandardOutput()};
   // A signal that ends the run removes its temporary files and says so.
   MessageLine stopped(style);
   stopped.Say("stopped by a signal; no output file was replaced", texts::kJaStoppedBySignal);
   platform::RemoveOnEndSignals(stopped.Text() + "\n");
-  return Run(run);
+  // Memory that runs out in spite of the check (names far longer than
+  // foreseen, other programs' use) ends the run with one line; the output
+  // files being written are removed as the stack unwinds.
+  try {
+    return Run(run);
+  } catch (const std::bad_alloc&) {
+  } catch (const std::length_error&) {
+  } catch (const std::system_error&) {
+  }
+  CloseChannel(kDataChannel);
+  return Fail(About(run, run.data_name).Say("not enough memory to finish the run", texts::kJaOutOfMemory));
 }
 
 }  // namespace kyori

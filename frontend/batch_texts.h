@@ -54,6 +54,11 @@ inline constexpr SjisText kJaMemoryEnd = {
     "しかありません",
     "\x82\xB5\x82\xA9\x82\xA0\x82\xE8\x82\xDC\x82\xB9\x82\xF1"};
 
+// memory that ran out during the run
+inline constexpr SjisText kJaOutOfMemory = {
+    "メモリが足りないため，処理を中止しました",
+    "\x83\x81\x83\x82\x83\x8A\x82\xAA\x91\xAB\x82\xE8\x82\xC8\x82\xA2\x82\xBD\x82\xDF\x81" "C\x8F\x88\x97\x9D\x82\xF0\x92\x86\x8E~\x82\xB5\x82\xDC\x82\xB5\x82\xBD"};
+
 // before a trait's number
 inline constexpr SjisText kJaTraitPrefix = {
     "番目の形質（",
@@ -154,6 +159,7 @@ inline constexpr const SjisText* kAllBatchTexts[] = {
     &kJaMemoryNeeds,
     &kJaMemoryHas,
     &kJaMemoryEnd,
+    &kJaOutOfMemory,
     &kJaTraitPrefix,
     &kJaTraitSuffix,
     &kJaIdentical,

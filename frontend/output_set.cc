@@ -1,5 +1,6 @@
 #include "frontend/output_set.h"
 
+#include <exception>
 #include <utility>
 
 #include "platform/platform.h"
@@ -71,7 +72,14 @@ int OutputSet::Commit() {
   int failed = -1;
   std::size_t replaced = 0;
   for (; replaced < files_.size(); ++replaced) {
-    if (!files_[replaced]->Replace()) {
+    bool done = false;
+    try {
+      done = files_[replaced]->Replace();
+    } catch (const std::exception&) {
+      // Memory for a name ran out: this output is not replaced, and the
+      // ones before it are put back below, as for a rename that failed.
+    }
+    if (!done) {
       failed = static_cast<int>(replaced);
       break;
     }

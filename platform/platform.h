@@ -89,6 +89,14 @@
 // - MemoryLimitBytes: the most memory the process can hope to hold: the
 //   physical memory, or less when an address-space limit is set (POSIX
 //   RLIMIT_AS; Windows: the physical memory).
+// - ThreadStackBytes: the address space each thread that std::thread starts
+//   holds for its stack: the default thread stack size and its guard page
+//   (glibc: RLIMIT_STACK's soft limit, 2 MiB when that is unlimited;
+//   Windows: the program's stack reserve). 8 MiB + 4 KiB on a usual Linux.
+// - ShareOneHeap: from now on every thread allocates from the one heap the
+//   program starts with, so that a thread holds no address space of its own
+//   but its stack (glibc gives each new thread a heap of its own, 64 MiB of
+//   address space, unless told otherwise). Nothing on Windows.
 // Each returns false (or kInvalidHandle) on failure and changes nothing else.
 #ifndef KYORI_PLATFORM_PLATFORM_H_
 #define KYORI_PLATFORM_PLATFORM_H_
@@ -137,6 +145,8 @@ std::string FollowLinks(const std::string& name);
 bool CopyPermissions(const char* name, FileHandle file);
 bool IsSpecialFile(const char* name);
 std::uint64_t MemoryLimitBytes();
+std::uint64_t ThreadStackBytes();
+void ShareOneHeap();
 
 // Which file a name leads to, to tell whether two names (or a name and a
 // standard handle) are one file. A file that exists is known by its device

@@ -8,6 +8,10 @@
 #include <iconv.h>
 #include <langinfo.h>
 #include <locale.h>
+#if defined(__GLIBC__)
+#include <malloc.h>
+#endif
+#include <pthread.h>
 #include <signal.h>
 #include <strings.h>
 #include <sys/file.h>
@@ -311,6 +315,33 @@ std::uint64_t MemoryLimitBytes() {
     limit = static_cast<std::uint64_t>(address_space.rlim_cur);
   }
   return limit;
+}
+
+std::uint64_t ThreadStackBytes() {
+  std::size_t stack = 0;
+  std::size_t guard = 0;
+#if defined(__GLIBC__)
+  pthread_attr_t defaults;
+  if (::pthread_getattr_default_np(&defaults) == 0) {
+    ::pthread_attr_getstacksize(&defaults, &stack);
+    ::pthread_attr_getguardsize(&defaults, &guard);
+    ::pthread_attr_destroy(&defaults);
+  }
+#endif
+  if (stack == 0) {
+    struct rlimit limit;
+    stack = ::getrlimit(RLIMIT_STACK, &limit) == 0 && limit.rlim_cur != RLIM_INFINITY
+                ? static_cast<std::size_t>(limit.rlim_cur)
+                : std::size_t{2} << 20;
+  }
+  if (guard == 0) guard = static_cast<std::size_t>(::sysconf(_SC_PAGESIZE));
+  return static_cast<std::uint64_t>(stack) + guard;
+}
+
+void ShareOneHeap() {
+#if defined(__GLIBC__)
+  ::mallopt(M_ARENA_MAX, 1);
+#endif
 }
 
 }  // namespace kyori::platform

@@ -347,6 +347,15 @@ std::uint64_t MemoryLimitBytes() {
   return static_cast<std::uint64_t>(status.ullTotalPhys);
 }
 
+std::uint64_t ThreadStackBytes() {
+  const char* image = reinterpret_cast<const char*>(GetModuleHandleW(nullptr));
+  const auto* dos = reinterpret_cast<const IMAGE_DOS_HEADER*>(image);
+  const auto* nt = reinterpret_cast<const IMAGE_NT_HEADERS*>(image + dos->e_lfanew);
+  return static_cast<std::uint64_t>(nt->OptionalHeader.SizeOfStackReserve);
+}
+
+void ShareOneHeap() {}
+
 }  // namespace kyori::platform
 
 namespace kyori::platform {

@@ -5,6 +5,7 @@
 #include <fcntl.h>
 #include <gtest/gtest.h>
 #include <locale.h>
+#include <pthread.h>
 #include <pty.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -14,6 +15,7 @@
 #include <map>
 #include <optional>
 #include <string>
+#include <thread>
 #include <vector>
 
 #include "tests/test_files.h"
@@ -318,6 +320,23 @@ TEST_F(PlatformFilesTest, FlushToDiskTakesFilesNotPipes) {
   ::close(pipe_ends[0]);
   ::close(pipe_ends[1]);
   EXPECT_FALSE(platform::FlushToDisk(platform::kInvalidHandle));
+}
+
+// ---- ThreadStackBytes
+
+// What a thread that std::thread starts really holds for its stack.
+TEST(ThreadStackTest, IsTheStackAndGuardOfAStartedThread) {
+  std::size_t stack = 0;
+  std::size_t guard = 0;
+  std::thread([&] {
+    pthread_attr_t attr;
+    ASSERT_EQ(pthread_getattr_np(pthread_self(), &attr), 0);
+    pthread_attr_getstacksize(&attr, &stack);
+    pthread_attr_getguardsize(&attr, &guard);
+    pthread_attr_destroy(&attr);
+  }).join();
+  ASSERT_GT(stack, 0u);
+  EXPECT_EQ(platform::ThreadStackBytes(), stack + guard);
 }
 
 }  // namespace

@@ -13,19 +13,21 @@ OUTPUT that was written (no partial OUTPUT, no temporary file, DATA as it was).
 Cases that need the superuser (mounting a full or a read-only file system)
 or a plain build (an address-space limit, which AddressSanitizer cannot run
 under) are skipped with a message where they cannot run; they run as test
-classes of their own (FullDisk, ReadOnlyFolder, AddressSpace), each a ctest
-entry that then shows as skipped, while BadInput holds the cases that run
-anywhere. Heavy writes the report of 32767 varieties in full, only with
+classes of their own (FullDisk, ReadOnlyFolder, AddressSpace, MemorySweep,
+ThreadsForTheUser), each a ctest entry that then shows as skipped, while
+BadInput holds the cases that run anywhere. Heavy writes the report of 32767 varieties in full, only with
 KYORI_BATCH_HEAVY=1 (it needs about 2 GiB of memory and some 15 seconds
 before the first byte).
 """
 
+import hashlib
 import os
 import random
 import re
 import resource
 import shutil
 import subprocess
+import tempfile
 import time
 import unittest
 
@@ -233,6 +235,201 @@ CASES = [
          status=1, message=re.escape(b'kyori: same.txt: 1' + '番目の形質（草丈）のデータがすべて同一です'.encode('utf-8'))),
 ]
 
+
+# ---- Memory and threads under an address-space limit ---------------------
+#
+# Runs that need more memory than the limit allows end at the check, before
+# anything is written; runs that fit only with fewer threads than asked run
+# with fewer; memory that runs out in spite of the check ends in one line.
+
+def long_names(length):
+    """Three varieties whose names are `length` bytes each: memory the counts
+    do not foretell."""
+    name = b'N' * length
+    return b'3 1\r\nT\r\n%sa,1\r\n%sb,2\r\n%sc,3\r\n' % (name, name, name)
+
+
+CASES += [
+    dict(name='names of 16 MiB each under a 90 MiB address space: the memory message',
+         args=['names.txt', 'out.txt'], files={'names.txt': long_names(16 << 20)},
+         address_space=90 << 20, status=1,
+         message=rb'^kyori: names.txt: not enough memory to finish the run$'),
+]
+
+
+def sweep_data(varieties):
+    """`varieties` varieties and one trait of values 0 to 3: every spread is
+    exact in both arithmetics, so no warning."""
+    return b'%d 1\r\nT\r\n%s' % (varieties, b''.join(b'V%d,%d\r\n' % (i, i % 4) for i in range(varieties)))
+
+
+ACCURATE = ['--arithmetic=accurate']
+ANALYSES = ['--tree=t.nwk', '--svg=p.svg', '--phylip=p.phy']
+OUTPUT_OPTIONS = {'out.txt': None, 't.nwk': '--tree=t.nwk', 'p.svg': '--svg=p.svg', 'p.phy': '--phylip=p.phy'}
+# name, varieties, options. 8000 varieties hold 31,996,000 pairs: the pairs
+# outweigh the rest, and a report takes some seconds to write, so the
+# sweeps of 8000 beyond the accurate one (whose peak holds the roots and the
+# cells at once, 12 bytes a pair) run only with KYORI_BATCH_HEAVY=1; smaller
+# collections stand in for them, with the same options.
+SWEEPS = [
+    ('accurate, 8000', 8000, ACCURATE),
+    ('compatible, 2000', 2000, []),
+    ('compatible, tree, picture, matrix, 2000', 2000, ANALYSES),
+    ('accurate, tree, picture, matrix, 2000', 2000, ACCURATE + ANALYSES),
+    ('--jobs=1024, 2000', 2000, ['--jobs=1024']),
+    ('--jobs=64 --tree, 2000', 2000, ['--jobs=64', '--tree=t.nwk']),
+    ('--jobs=64, nj picture, 600', 600, ['--jobs=64', '--svg=p.svg', '--method=nj']),
+]
+HEAVY_SWEEPS = [
+    ('compatible, 8000', 8000, []),
+    ('compatible, tree, picture, matrix, 8000', 8000, ANALYSES),
+    ('accurate, tree, picture, matrix, 8000', 8000, ACCURATE + ANALYSES),
+    ('--jobs=1024, 8000', 8000, ['--jobs=1024']),
+    ('--jobs=64 --tree, 8000', 8000, ['--jobs=64', '--tree=t.nwk']),
+]
+REFUSED = rb'^kyori: tall\.txt: needs (\d+\.\d) GiB of memory; this machine has \d+\.\d GiB$'
+SWEEP_STEP = 1.03
+SWEEP_FLOOR = 24 << 20  # room for the program itself, not for a collection
+
+
+def file_digest(path):
+    digest = hashlib.sha256()
+    with open(path, 'rb') as f:
+        for block in iter(lambda: f.read(1 << 20), b''):
+            digest.update(block)
+    return digest.hexdigest()
+
+
+def outputs(folder):
+    """{name: digest} of the files a run may write."""
+    return {name: file_digest(os.path.join(folder, name))
+            for name in OUTPUT_OPTIONS if os.path.exists(os.path.join(folder, name))}
+
+
+class SweepCase(bs.BatchTestCase):
+    """One trait and many varieties, in both arithmetics, with and without the
+    analyses, with 1024 and 64 threads: the address-space limit rises in steps
+    of 3 % from below the figure the check names up to the first limit the
+    run gets through. At every limit the run ends at the check (exit 1, the
+    one line naming the memory needed, nothing written) or is done (exit 0,
+    every output the same bytes as a run with one thread and no limit), never
+    by a signal, and leaves no temporary file."""
+
+    @classmethod
+    def setUpClass(cls):
+        if os.environ.get('KYORI_SANITIZED') == '1':
+            raise unittest.SkipTest('AddressSanitizer cannot run under an address-space limit')
+        cls.data_folder = tempfile.mkdtemp(prefix='kyori-sweep-')
+        cls.references = {}
+
+    @classmethod
+    def tearDownClass(cls):
+        shutil.rmtree(cls.data_folder, True)
+
+    def data(self, varieties):
+        name = os.path.join(self.data_folder, 'tall-%d.txt' % varieties)
+        if not os.path.exists(name):
+            write(self.data_folder, os.path.basename(name), sweep_data(varieties))
+        return name
+
+    def reference(self, varieties, options):
+        """The outputs of the run with one thread and no limit."""
+        key = (varieties,) + tuple(o for o in options if not o.startswith('--jobs='))
+        if key not in self.references:
+            folder = self.folder()
+            result = bs.run(['--jobs=1'] + list(key[1:]) + [self.data(varieties), 'out.txt'],
+                            folder, env=bs.clean_environment())
+            self.assertEqual(result.status, 0, result)
+            self.references[key] = outputs(folder)
+        return self.references[key]
+
+    def run_under(self, varieties, options, limit):
+        folder = self.folder()
+        os.symlink(self.data(varieties), os.path.join(folder, 'tall.txt'))
+        write(folder, 'out.txt', OLD_OUTPUT)
+        result = bs.run(options + ['tall.txt', 'out.txt'], folder, env=bs.clean_environment(),
+                        preexec_fn=limit_address_space(limit))
+        return result, folder
+
+    def check_sweep(self, varieties, options):
+        # Below any figure the check can name: its refusal tells where to start.
+        result, _ = self.run_under(varieties, options, SWEEP_FLOOR)
+        self.assertNoSignal(result)
+        needed = re.match(REFUSED, result.lines()[-1] if result.lines() else b'')
+        self.assertIsNotNone(needed, result)
+        limit = max(SWEEP_FLOOR, int((float(needed.group(1)) - 0.1) * GIB))
+        tried = []
+        while True:
+            self.assertLess(len(tried), 60, 'no limit up to %d MiB got through' % (limit >> 20))
+            result, folder = self.run_under(varieties, options, limit)
+            tried.append(limit >> 20)
+            at = 'at %d MiB' % (limit >> 20)
+            self.assertNoSignal(result)
+            self.assertEqual(bs.temporary_files(folder), [], at)
+            if result.status == 0:
+                if '--tree=t.nwk' in options or '--svg=p.svg' in options:
+                    self.assertSucceeded(result, warnings_allowed=False, cophenetic=True)
+                else:
+                    self.assertEqual(result.stderr, b'', result)
+                expected = {name: digest for name, digest in self.reference(varieties, options).items()
+                            if OUTPUT_OPTIONS[name] is None or OUTPUT_OPTIONS[name] in options}
+                self.assertEqual(outputs(folder), expected, at)
+                break
+            self.assertFailedWith(result, 1, re.compile(REFUSED))
+            with open(os.path.join(folder, 'out.txt'), 'rb') as f:
+                self.assertEqual(f.read(), OLD_OUTPUT, at)
+            self.assertEqual(sorted(os.listdir(folder)), ['out.txt', 'tall.txt'], at)
+            limit = int(limit * SWEEP_STEP)
+        self.assertGreater(len(tried), 1, 'the sweep started above the turn: %r' % tried)
+
+
+
+class MemorySweep(SweepCase):
+
+    def test_sweeps(self):
+        for name, varieties, options in SWEEPS:
+            with self.subTest(name):
+                self.check_sweep(varieties, options)
+
+
+class HeavyMemorySweep(SweepCase):
+
+    @unittest.skipUnless(os.environ.get('KYORI_BATCH_HEAVY') == '1',
+                         'set KYORI_BATCH_HEAVY=1 to sweep 8000 varieties with every option '
+                         '(a minute or two)')
+    def test_heavy_sweeps(self):
+        for name, varieties, options in HEAVY_SWEEPS:
+            with self.subTest(name):
+                self.check_sweep(varieties, options)
+
+
+class ThreadsForTheUser(bs.BatchTestCase):
+    """No thread left for the user (RLIMIT_NPROC 1; the superuser, whom the
+    limit does not bind, runs as nobody): 64 jobs do the work on the one
+    thread there is, the outputs the same as with --jobs=1."""
+
+    def test_64_jobs_on_one_thread(self):
+        folder = self.folder()
+        os.chmod(folder, 0o777)
+        write(folder, 'data.txt', many_varieties_one_trait(300))
+        options = ['--tree=t.nwk', '--phylip=p.phy', 'data.txt', 'out.txt']
+        self.assertSucceeded(bs.run(['--jobs=1'] + options, folder, env=bs.clean_environment()), cophenetic=True)
+        expected = outputs(folder)
+        for name in expected:
+            os.remove(os.path.join(folder, name))
+
+        def one_process():
+            resource.setrlimit(resource.RLIMIT_NPROC, (1, 1))
+            if is_root():
+                os.setgid(65534)
+                os.setuid(65534)
+        try:
+            result = bs.run(['--jobs=64'] + options, folder, env=bs.clean_environment(), preexec_fn=one_process)
+        except subprocess.SubprocessError as e:
+            self.skipTest('cannot start the program as another user with one process: %s' % e)
+        self.assertSucceeded(result, cophenetic=True)
+        self.assertEqual(outputs(folder), expected)
+        self.assertNoTemporaryFiles(folder)
 
 # Cases that need what not every machine gives run as test classes (and
 # ctest entries) of their own, so that where they cannot run they show as

@@ -1,0 +1,83 @@
+#include "app/collection_memory.h"
+
+#include <algorithm>
+
+#include "app/collection_report.h"
+
+namespace kyori {
+namespace {
+
+constexpr std::uint64_t kMiB = std::uint64_t{1} << 20;
+
+// The program, its libraries, the data file's and the output files' buffers
+// (1 MiB each), and what the allocator keeps aside.
+constexpr std::uint64_t kProgramBytes = 32 * kMiB;
+
+// A name read: its text of up to 64 bytes in its own block, its handle, its
+// entry in the registry of live texts.
+constexpr std::uint64_t kNameBytes = 192;
+
+// Per variety, in the analyses (a name counted as above, at most three bytes
+// of UTF-8 for each of its bytes):
+constexpr std::uint64_t kUtf8NameBytes = 256;      // the names in UTF-8
+constexpr std::uint64_t kTreeBytes = 192;          // two tree nodes and their lists of children
+constexpr std::uint64_t kLinkageBytes = 128;       // slots, sizes, chain, merges, their sort, cluster names
+constexpr std::uint64_t kJoiningBytes = 64;        // row sums, positions, each round's best pairs
+constexpr std::uint64_t kMatrixBytes = 1152;       // names made safe, the sets that keep them apart, a line
+constexpr std::uint64_t kPictureBytes = 1024;      // the tree copied or rooted afresh, placings, names
+constexpr std::uint64_t kPictureFixedBytes = 8 * kMiB;  // the heatmap's sums, its pixels, the PNG, its text
+constexpr std::uint64_t kCopheneticBytes = 64;     // each cluster's members, or each walk's marks
+constexpr std::uint64_t kNewickBytes = 16;         // the walk's stack
+constexpr std::uint64_t kNewickFixedBytes = 128 * 1024;  // the text written at a time
+
+// What the tree method holds while it builds the tree, beside the distances.
+std::uint64_t TreeMethodBytes(TreeWork tree, std::uint64_t n, std::uint64_t pairs) {
+  switch (tree) {
+    case TreeWork::kNone: return 0;
+    case TreeWork::kSpanningTree: return n * kLinkageBytes;
+    case TreeWork::kChain: return pairs * sizeof(double) + n * kLinkageBytes;
+    case TreeWork::kNeighborJoining: return pairs * 2 * sizeof(double) + n * kJoiningBytes;
+  }
+  return 0;
+}
+
+// The analyses' stage beyond the triangle's packed cells and roots.
+std::uint64_t AnalysesBytes(std::uint64_t n, std::uint64_t pairs, const RunShape& shape) {
+  std::uint64_t most = shape.matrix ? n * kMatrixBytes : 0;
+  std::uint64_t held = n * kUtf8NameBytes;
+  if (shape.tree != TreeWork::kNone) {
+    held += n * kTreeBytes;
+    most = std::max(most, TreeMethodBytes(shape.tree, n, pairs));
+    most = std::max(most, n * kNewickBytes + kNewickFixedBytes);
+    if (shape.picture) most = std::max(most, n * kPictureBytes + kPictureFixedBytes);
+    most = std::max(most, pairs * sizeof(double) + n * kCopheneticBytes);
+  }
+  return held + most;
+}
+
+}  // namespace
+
+std::uint64_t PeakBytes(int varieties, int traits, const RunShape& shape) {
+  const std::uint64_t n = static_cast<std::uint64_t>(std::max(varieties, 0));
+  const std::uint64_t m = static_cast<std::uint64_t>(std::max(traits, 0));
+  const std::uint64_t pairs = n < 2 ? 0 : n * (n - 1) / 2;
+  const int jobs = std::max(shape.jobs, 1);
+  const bool analyses = shape.matrix || shape.tree != TreeWork::kNone;
+
+  const std::uint64_t always = kProgramBytes + n * m * sizeof(double) + (n + m) * kNameBytes +
+                               static_cast<std::uint64_t>(jobs - 1) * shape.thread_stack_bytes;
+  const TriangleMemory triangle = DistancesMemory(varieties, shape.arithmetic, analyses, jobs);
+  std::uint64_t stage = std::max(triangle.peak, triangle.kept + ReportMemory(varieties, traits, jobs));
+  if (analyses) stage = std::max(stage, triangle.kept + AnalysesBytes(n, pairs, shape));
+  return always + stage;
+}
+
+int JobsWithin(int varieties, int traits, RunShape shape, std::uint64_t limit) {
+  for (int jobs = std::max(shape.jobs, 1); jobs >= 1; --jobs) {
+    shape.jobs = jobs;
+    if (PeakBytes(varieties, traits, shape) <= limit) return jobs;
+  }
+  return 0;
+}
+
+}  // namespace kyori

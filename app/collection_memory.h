@@ -1,0 +1,68 @@
+// The memory a batch run holds at its peak, from the counts and the options
+// alone, so that a run that cannot fit is refused before its data are read,
+// and a run that fits only with fewer threads runs with fewer.
+//
+// The run goes through stages, and the plan is the largest of them, with
+// what every stage holds besides:
+//   always    the program and its buffers (32 MiB), the values (8 bytes
+//             each), the names (about 192 bytes each, for names of up to 64
+//             bytes), and each thread's stack beyond the calling thread's
+//   triangle  the distances computed, their roots taken, their cells packed
+//             (DistancesMemory: 4 to 12 bytes a pair)
+//   report    the packed cells (and the roots for the analyses) while the
+//             rows are formatted (ReportMemory)
+//   analyses  the packed cells, the distances handed over (8 bytes a pair),
+//             the names in UTF-8 and the tree, and the most of:
+//               the matrix     the names made safe and one line of numbers
+//               linkage        average, complete, ward: a working copy of the
+//                              distances (8 bytes a pair); single: O(n)
+//               nj             two working matrices (16 bytes a pair)
+//               the picture    a copy of the tree, its rooting at the
+//                              midpoint, the names, the heatmap (8 MiB)
+//               cophenetic     the tree's distances (8 bytes a pair)
+// Text whose size the counts do not tell (a name of 10,000 bytes) is beyond
+// the plan; running out then ends the run with the memory message.
+//
+// Example: 8000 varieties (31,996,000 pairs), one trait, accurate, no tree,
+// one thread: 12 bytes a pair at the triangle's peak (383,952,000), 688,128
+// of chunk buffers, 33,554,432 for the program, 64,000 of values and
+// 1,536,192 of names: 419,794,752 bytes (400.4 MiB). With --tree (average)
+// the analyses hold 20 bytes a pair and the tree: 679,682,624 bytes.
+#ifndef KYORI_APP_COLLECTION_MEMORY_H_
+#define KYORI_APP_COLLECTION_MEMORY_H_
+
+#include <cstdint>
+
+#include "app/collection_arithmetic.h"
+
+namespace kyori {
+
+// The tree a run builds, by how much working memory its method takes.
+enum class TreeWork {
+  kNone,             // no tree and no picture
+  kSpanningTree,     // single linkage
+  kChain,            // average, complete, ward linkage
+  kNeighborJoining,  // nj
+};
+
+struct RunShape {
+  Arithmetic arithmetic = Arithmetic::kCompatible;
+  bool matrix = false;   // a PHYLIP matrix is written
+  TreeWork tree = TreeWork::kNone;
+  bool picture = false;  // a picture is drawn (its tree is `tree`)
+  int jobs = 1;          // threads, the calling one included
+  std::uint64_t thread_stack_bytes = 0;  // platform::ThreadStackBytes()
+};
+
+// The most bytes a run of this shape holds at once, for a collection of
+// `varieties` x `traits`.
+std::uint64_t PeakBytes(int varieties, int traits, const RunShape& shape);
+
+// The most threads, from shape.jobs down to 1, whose run fits in `limit`
+// bytes; 0 when not even one thread fits.
+//   PeakBytes with 3 jobs as the limit, shape.jobs = 64 -> 3.
+int JobsWithin(int varieties, int traits, RunShape shape, std::uint64_t limit);
+
+}  // namespace kyori
+
+#endif  // KYORI_APP_COLLECTION_MEMORY_H_

@@ -1,0 +1,91 @@
+// The memory plan of a batch run: the bytes a pair each combination of
+// options holds at its peak, the worked example of the header, and the
+// number of threads that fit under a limit.
+#include "app/collection_memory.h"
+
+#include <gtest/gtest.h>
+
+#include <cstdint>
+
+namespace kyori {
+namespace {
+
+constexpr std::uint64_t kStack = (std::uint64_t{8} << 20) + 4096;
+
+RunShape Shape(Arithmetic arithmetic, bool matrix, TreeWork tree, bool picture, int jobs = 1) {
+  RunShape shape;
+  shape.arithmetic = arithmetic;
+  shape.matrix = matrix;
+  shape.tree = tree;
+  shape.picture = picture;
+  shape.jobs = jobs;
+  shape.thread_stack_bytes = kStack;
+  return shape;
+}
+
+double Pairs(int n) { return static_cast<double>(n) * (n - 1) / 2; }
+
+// The growth from 20,000 to 30,000 varieties over the growth of the pairs:
+// the bytes a pair, up to the terms that grow with the varieties alone.
+double BytesAPair(const RunShape& shape) {
+  const double low = static_cast<double>(PeakBytes(20000, 1, shape));
+  const double high = static_cast<double>(PeakBytes(30000, 1, shape));
+  return (high - low) / (Pairs(30000) - Pairs(20000));
+}
+
+TEST(CollectionMemoryTest, BytesAPairAtThePeakOfEachCombination) {
+  constexpr Arithmetic kC = Arithmetic::kCompatible;
+  constexpr Arithmetic kA = Arithmetic::kAccurate;
+  const struct {
+    const char* name;
+    RunShape shape;
+    double bytes;
+  } cases[] = {
+      // the squares' bits, which become the cells
+      {"compatible", Shape(kC, false, TreeWork::kNone, false), 4},
+      // the roots beside the cells while they are packed
+      {"accurate", Shape(kA, false, TreeWork::kNone, false), 12},
+      // the roots kept for the matrix beside the cells
+      {"compatible, matrix", Shape(kC, true, TreeWork::kNone, false), 12},
+      {"accurate, matrix", Shape(kA, true, TreeWork::kNone, false), 12},
+      // and a working copy for the chain, or the cophenetic distances (for
+      // single linkage too, whose tree takes no more than a line of values)
+      {"compatible, single linkage", Shape(kC, false, TreeWork::kSpanningTree, false), 20},
+      {"compatible, average linkage", Shape(kC, false, TreeWork::kChain, false), 20},
+      {"accurate, average linkage, picture, matrix", Shape(kA, true, TreeWork::kChain, true), 20},
+      {"compatible, single linkage, picture", Shape(kC, false, TreeWork::kSpanningTree, true), 20},
+      // and the two working matrices of neighbour-joining
+      {"compatible, nj", Shape(kC, false, TreeWork::kNeighborJoining, false), 28},
+      {"accurate, nj, picture", Shape(kA, false, TreeWork::kNeighborJoining, true), 28},
+  };
+  for (const auto& c : cases) {
+    EXPECT_NEAR(BytesAPair(c.shape), c.bytes, 0.1) << c.name;
+  }
+}
+
+TEST(CollectionMemoryTest, TheHeadersExample) {
+  EXPECT_EQ(PeakBytes(8000, 1, Shape(Arithmetic::kAccurate, false, TreeWork::kNone, false)), 419794752u);
+  EXPECT_EQ(PeakBytes(8000, 1, Shape(Arithmetic::kAccurate, false, TreeWork::kChain, false)), 679682624u);
+}
+
+TEST(CollectionMemoryTest, EachThreadAddsAtLeastItsStack) {
+  const RunShape one = Shape(Arithmetic::kCompatible, false, TreeWork::kChain, false, 1);
+  const RunShape many = Shape(Arithmetic::kCompatible, false, TreeWork::kChain, false, 1024);
+  EXPECT_GE(PeakBytes(100, 3, many) - PeakBytes(100, 3, one), 1023 * kStack);
+}
+
+TEST(CollectionMemoryTest, JobsWithinTakesTheMostThreadsThatFit) {
+  RunShape shape = Shape(Arithmetic::kAccurate, false, TreeWork::kNeighborJoining, false, 3);
+  const std::uint64_t three = PeakBytes(8000, 1, shape);
+  shape.jobs = 1;
+  const std::uint64_t one = PeakBytes(8000, 1, shape);
+  shape.jobs = 64;
+  EXPECT_EQ(JobsWithin(8000, 1, shape, three), 3);
+  EXPECT_EQ(JobsWithin(8000, 1, shape, three - 1), 2);
+  EXPECT_EQ(JobsWithin(8000, 1, shape, one), 1);
+  EXPECT_EQ(JobsWithin(8000, 1, shape, one - 1), 0);
+  EXPECT_EQ(JobsWithin(8000, 1, shape, UINT64_MAX), 64);
+}
+
+}  // namespace
+}  // namespace kyori
