@@ -9,8 +9,8 @@
 // Exit status: 0 done; 1 the data or a file could not be used (DATA cannot be
 // opened, is empty or holds no variety, an output cannot be created or
 // written, a trait cannot be standardized, the counts exceed the capacity or
-// need more memory than the machine has); 2 two outputs, or an output and
-// DATA, are one file.
+// need more memory than the machine has, or memory ran out during the run); 2
+// two outputs, or an output and DATA, are one file.
 #ifndef KYORI_FRONTEND_BATCH_RUN_H_
 #define KYORI_FRONTEND_BATCH_RUN_H_
 
