@@ -180,6 +180,8 @@ int RefuseSharedFiles(const BatchRun& run, const std::vector<OutputName>& names)
   MessageLine message = About(run, output.name);
   if (shared.other == SharedFile::kData) {
     message.Say("is the data file itself; it would be overwritten", texts::kJaSameFile);
+  } else if (shared.other == SharedFile::kStandardError) {
+    message.Say("is where standard error goes; the messages would be mixed in", texts::kJaStandardErrorFile);
   } else {
     const OutputName& other = names[static_cast<std::size_t>(shared.other)];
     message.Plain(output.option).Say(" and ", texts::kJaAnd).Plain(other.option);

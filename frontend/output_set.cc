@@ -30,12 +30,18 @@ SharedFile FindSharedFile(const std::string& data_name, const std::vector<Output
       data_name == "-" ? !platform::IsTerminal(platform::StandardInput()) &&
                              platform::IdentifyHandle(platform::StandardInput(), &data)
                        : platform::IdentifyFile(data_name.c_str(), &data);
+  // Standard error matters only where it is a file the outputs could replace.
+  platform::FileIdentity error;
+  const bool error_known = platform::IdentifyHandle(platform::StandardError(), &error) && error.regular;
   std::vector<platform::FileIdentity> seen(outputs.size());
   std::vector<bool> known(outputs.size());
   for (std::size_t k = 0; k < outputs.size(); ++k) {
     known[k] = IdentityOf(outputs[k].name, platform::StandardOutput(), &seen[k]);
     if (!known[k]) continue;
     if (data_known && seen[k] == data) return {static_cast<int>(k), SharedFile::kData};
+    if (error_known && outputs[k].name != "-" && seen[k] == error) {
+      return {static_cast<int>(k), SharedFile::kStandardError};
+    }
     for (std::size_t j = 0; j < k; ++j) {
       if (known[j] && seen[j] == seen[k]) return {static_cast<int>(k), static_cast<int>(j)};
     }

@@ -31,19 +31,27 @@ struct OutputName {
 };
 
 // Two files of a run that are one file: output `output` is the data file
-// (`other` is kData) or output `other`, which comes before it.
+// (`other` is kData), the file standard error writes to (kStandardError), or
+// output `other`, which comes before it.
 struct SharedFile {
   static constexpr int kNone = -2;
   static constexpr int kData = -1;
+  static constexpr int kStandardError = -3;
   int output = kNone;
   int other = kNone;
 };
 
-// The first output (in order) that is the data file or an earlier output.
-// A name that cannot be identified (its folder is missing) shares nothing:
-// it cannot be created either.
+// The first output (in order) that is the data file or an earlier output,
+// or a named output that is where standard error goes (the messages would
+// be written into the old file, which the output replaces; `-` may share
+// standard error, as `2>&1` asks; standard error that is not a regular file,
+// a terminal or /dev/null, is no file an output could replace). Standard
+// input on a terminal is no file a run could overwrite either. A name that cannot be
+// identified (its folder is missing) shares nothing: it cannot be created
+// either.
 //   data "in.txt", outputs {OUTPUT "out.txt", --svg "in.txt"} -> {1, kData}
 //   data "in.txt", outputs {OUTPUT "a", --tree "./a"}         -> {1, 0}
+//   outputs {OUTPUT "out.txt"} with `2> out.txt`               -> {0, kStandardError}
 SharedFile FindSharedFile(const std::string& data_name, const std::vector<OutputName>& outputs);
 
 class OutputSet {

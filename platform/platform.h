@@ -161,6 +161,7 @@ struct FileIdentity {
   std::uint64_t device = 0;
   std::uint64_t file = 0;
   std::string leaf;
+  bool regular = false;  // an existing regular file (not a device, pipe or folder)
   bool operator==(const FileIdentity&) const = default;
 };
 

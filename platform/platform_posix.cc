@@ -389,20 +389,22 @@ bool IdentifyFile(const char* name, FileIdentity* identity) {
   if (name == nullptr || name[0] == '\0') return false;
   struct stat info;
   if (::stat(name, &info) == 0) {
-    *identity = {static_cast<std::uint64_t>(info.st_dev), static_cast<std::uint64_t>(info.st_ino), ""};
+    *identity = {static_cast<std::uint64_t>(info.st_dev), static_cast<std::uint64_t>(info.st_ino), "",
+                 S_ISREG(info.st_mode)};
     return true;
   }
   if (errno != ENOENT) return false;
   const std::string leaf = LeafOf(name);
   if (leaf.empty() || ::stat(FolderOf(name).c_str(), &info) != 0 || !S_ISDIR(info.st_mode)) return false;
-  *identity = {static_cast<std::uint64_t>(info.st_dev), static_cast<std::uint64_t>(info.st_ino), leaf};
+  *identity = {static_cast<std::uint64_t>(info.st_dev), static_cast<std::uint64_t>(info.st_ino), leaf, false};
   return true;
 }
 
 bool IdentifyHandle(FileHandle file, FileIdentity* identity) {
   struct stat info;
   if (file == kInvalidHandle || ::fstat(Descriptor(file), &info) != 0) return false;
-  *identity = {static_cast<std::uint64_t>(info.st_dev), static_cast<std::uint64_t>(info.st_ino), ""};
+  *identity = {static_cast<std::uint64_t>(info.st_dev), static_cast<std::uint64_t>(info.st_ino), "",
+               S_ISREG(info.st_mode)};
   return true;
 }
 

@@ -382,8 +382,9 @@ std::string Capitals(std::string leaf) {
 }
 
 FileIdentity IdentityFrom(const BY_HANDLE_FILE_INFORMATION& info, std::string leaf) {
+  const bool regular = leaf.empty() && (info.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) == 0;
   return {static_cast<std::uint64_t>(info.dwVolumeSerialNumber),
-          (static_cast<std::uint64_t>(info.nFileIndexHigh) << 32) | info.nFileIndexLow, std::move(leaf)};
+          (static_cast<std::uint64_t>(info.nFileIndexHigh) << 32) | info.nFileIndexLow, std::move(leaf), regular};
 }
 
 int slots_used[kEndSignalSlots];

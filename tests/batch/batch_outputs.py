@@ -130,6 +130,32 @@ class Outputs(OutputCase):
                 self.assertFailedWith(bs.Result(result.returncode, b'', result.stderr), 2, fragment)
                 self.assertUnchanged(folder, before)
 
+    def test_an_output_where_standard_error_goes(self):
+        """`--tree=log 2>>log` would write the messages into the log that the
+        tree then replaces: refused (the message itself lands in the log).
+        Standard error on /dev/null, or shared with `-` (`2>&1`), is no
+        clash."""
+        folder = self.prepared()
+        write(folder, 'log', b'earlier messages\n')
+        with open(os.path.join(folder, 'log'), 'ab') as log:
+            done = subprocess.run([bs.PROGRAM, '--tree=log', 'in.txt', 'out.txt'], cwd=folder,
+                                  stdin=subprocess.DEVNULL, stdout=subprocess.PIPE, stderr=log,
+                                  env=bs.clean_environment(), timeout=60)
+        self.assertEqual(done.returncode, 2)
+        self.assertEqual(read(folder, 'log'), b'earlier messages\nkyori: log: is where standard error goes; '
+                                              b'the messages would be mixed in\n')
+        self.assertEqual(read(folder, 'out.txt'), OLD['out.txt'])
+        for args, stderr_to in [(['--arithmetic=accurate', '--svg=/dev/null', 'in.txt', 'out.txt'], '/dev/null'),
+                                (['--arithmetic=accurate', 'in.txt', '-'], 'stdout')]:
+            with self.subTest(args=args):
+                folder = self.prepared()
+                with open(os.path.join(folder, 'both'), 'wb') as out:
+                    done = subprocess.run([bs.PROGRAM] + args, cwd=folder, stdin=subprocess.DEVNULL,
+                                          stdout=out,
+                                          stderr=subprocess.STDOUT if stderr_to == 'stdout' else subprocess.DEVNULL,
+                                          env=bs.clean_environment(), timeout=60)
+                self.assertEqual(done.returncode, 0)
+
     def test_closed_standard_handles_take_no_output(self):
         """With standard error closed, the messages must not land in a file
         opened later (the report's temporary file); with standard output
