@@ -34,20 +34,28 @@ void SetFileNameEncoding(NameEncoding encoding);
 
 // Opening, reading and writing files.
 
-// Opens `name` with the access and creation rule of `mode`:
-//   0 read and write, open or create empty;   1 read, must exist;
-//   2 write, create or truncate to 0;          3 write, open or create, then
-//     position at the end (append);            4 read, must exist, shared
-//     with other readers.
-// Modes 0 to 3 hold the file without sharing: while the process holds it
-// open, another open of the same file (by this process or a cooperating
-// one, in any mode) fails. Mode 4 shares the file with every other mode 4
-// open, so any number of runs may read one file at once, but not with a
-// holder of modes 0 to 3: either fails while the other holds the file
-// (POSIX: a shared flock beside the others' exclusive one; Windows:
-// FILE_SHARE_READ beside share mode 0). A directory never opens. A mode
-// outside 0 to 4 fails. Returns kInvalidHandle on any failure.
-FileHandle OpenFile(const char* name, int32_t mode);
+// How OpenFile opens a file: its access and creation rule, and whether it
+// shares the file.
+//   kReadWrite   read and write, open or create empty
+//   kRead        read, must exist
+//   kCreate      write, create or truncate to 0
+//   kAppend      write, open or create, then position at the end
+//   kReadShared  read, must exist, shared with other kReadShared opens
+// The first four hold the file without sharing.
+enum class OpenMode : std::int32_t { kReadWrite = 0, kRead = 1, kCreate = 2, kAppend = 3, kReadShared = 4 };
+
+// Opens `name` with the access and creation rule of `mode`. The modes that
+// do not share hold the file alone: while the process holds it open, another
+// open of the same file (by this process or a cooperating one, in any mode)
+// fails. kReadShared shares the file with every other kReadShared open, so
+// any number of runs may read one file at once, but not with a holder in
+// another mode: either fails while the other holds the file (POSIX: a
+// shared flock beside the others' exclusive one; Windows: FILE_SHARE_READ
+// beside share mode 0). A directory never opens. A value that is none of
+// the five modes fails. Returns kInvalidHandle on any failure.
+//   OpenFile("report.txt", OpenMode::kCreate)  -> a handle, the file empty
+//   OpenFile("missing.txt", OpenMode::kRead)   -> kInvalidHandle
+FileHandle OpenFile(const char* name, OpenMode mode);
 
 // Creates `name` for writing; fails when it already exists (O_CREAT | O_EXCL
 // with 0666 before the umask; CREATE_NEW). Held without sharing, as OpenFile
