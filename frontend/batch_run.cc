@@ -86,9 +86,9 @@ std::uint64_t MemoryNeeded(BatchRun& run, const Collection& c) {
   shape.matrix = !line.phylip.empty();
   shape.picture = !line.svg.empty();
   if (!line.tree.empty() || shape.picture) {
-    shape.tree = line.method == "nj"       ? TreeWork::kNeighborJoining
-                 : line.method == "single" ? TreeWork::kSpanningTree
-                                           : TreeWork::kChain;
+    shape.tree = line.method == TreeMethod::kNeighborJoining ? TreeWork::kNeighborJoining
+                 : line.method == TreeMethod::kSingle        ? TreeWork::kSpanningTree
+                                                             : TreeWork::kChain;
   }
   shape.jobs = run.jobs;
   shape.thread_stack_bytes = platform::ThreadStackBytes();
@@ -206,14 +206,13 @@ struct Results {
 // distances cannot be clustered.
 bool BuildTree(const BatchRun& run, Results& results) {
   analysis::DistancesProblem problem;
-  if (run.line.method == "nj") {
-    problem = analysis::NeighborJoining(results.distances, &results.tree, run.jobs);
-  } else {
-    analysis::LinkageMethod method = analysis::LinkageMethod::kAverage;
-    analysis::LinkageMethodFromName(run.line.method, &method);
+  analysis::LinkageMethod method = analysis::LinkageMethod::kAverage;
+  if (LinkageMethodOf(run.line.method, &method)) {
     analysis::Linkage linkage;
     problem = analysis::ComputeLinkage(results.distances, method, &linkage);
     if (problem == analysis::DistancesProblem::kNone) results.tree = analysis::TreeFromLinkage(linkage);
+  } else {
+    problem = analysis::NeighborJoining(results.distances, &results.tree, run.jobs);
   }
   if (problem == analysis::DistancesProblem::kNone) return true;
   Fail(About(run, run.data_name).Plain(analysis::DescribeProblem(problem)));
@@ -244,7 +243,9 @@ void SayCopheneticCorrelation(const BatchRun& run, const Results& r) {
   char text[32];
   std::snprintf(text, sizeof text, "%.6f", value);
   MessageLine message(run.style);
-  message.Say("cophenetic correlation", texts::kJaCophenetic).Plain(" (" + run.line.method + "): ").Plain(text);
+  message.Say("cophenetic correlation", texts::kJaCophenetic)
+      .Plain(std::string(" (") + TreeMethodName(run.line.method) + "): ")
+      .Plain(text);
   message.Write();
 }
 
@@ -321,7 +322,7 @@ int Run(BatchRun& run) {
   const bool keep_roots = WantsAnalyses(run.line);
   if (keep_roots) TakeRoots(triangle, run.jobs);
   PackCells(triangle, !keep_roots, run.jobs);
-  const bool utf8 = run.line.encoding == "utf-8";
+  const bool utf8 = run.line.encoding == HeadingEncoding::kUtf8;
   Results results{c, triangle,
                   ReportHeadings{utf8 ? texts::kStandardizedHeading.readable : texts::kStandardizedHeading.bytes,
                                  utf8 ? texts::kResultsHeading.readable : texts::kResultsHeading.bytes},
@@ -354,8 +355,7 @@ int RunBatch(const CommandLine& line, MessageStyle style) {
   int jobs = line.jobs;
   if (jobs <= 0) jobs = static_cast<int>(std::thread::hardware_concurrency());
   if (jobs <= 0) jobs = 1;
-  BatchRun run{line, style, line.files[0], line.files[1], jobs,
-               line.arithmetic == "accurate" ? Arithmetic::kAccurate : Arithmetic::kCompatible,
+  BatchRun run{line, style, line.files[0], line.files[1], jobs, line.arithmetic,
                (closed & 2u) != 0 ? platform::kInvalidHandle : platform::StandardOutput()};
   // A signal that ends the run removes its temporary files and says so.
   MessageLine stopped(style);

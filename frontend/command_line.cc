@@ -3,6 +3,7 @@
 #include <cstdlib>
 #include <initializer_list>
 #include <string_view>
+#include <utility>
 
 namespace kyori {
 namespace {
@@ -12,6 +13,44 @@ bool OneOf(std::string_view value, std::initializer_list<std::string_view> allow
     if (value == a) return true;
   }
   return false;
+}
+
+// Each method and the value of --method that names it.
+constexpr std::pair<TreeMethod, std::string_view> kTreeMethods[] = {
+    {TreeMethod::kAverage, "average"}, {TreeMethod::kSingle, "single"}, {TreeMethod::kComplete, "complete"},
+    {TreeMethod::kWard, "ward"},       {TreeMethod::kNeighborJoining, "nj"},
+};
+
+bool ParseTreeMethod(std::string_view value, TreeMethod& method) {
+  for (const auto& [m, name] : kTreeMethods) {
+    if (value == name) {
+      method = m;
+      return true;
+    }
+  }
+  return false;
+}
+
+bool ParseEncoding(std::string_view value, HeadingEncoding& encoding) {
+  if (value == "cp932") {
+    encoding = HeadingEncoding::kCp932;
+  } else if (value == "utf-8") {
+    encoding = HeadingEncoding::kUtf8;
+  } else {
+    return false;
+  }
+  return true;
+}
+
+bool ParseArithmetic(std::string_view value, Arithmetic& arithmetic) {
+  if (value == "compatible") {
+    arithmetic = Arithmetic::kCompatible;
+  } else if (value == "accurate") {
+    arithmetic = Arithmetic::kAccurate;
+  } else {
+    return false;
+  }
+  return true;
 }
 
 // The number of threads: a whole number from 1 to 1024.
@@ -28,23 +67,11 @@ bool ParseJobs(const std::string& value, int& jobs) {
 
 // Stores the value of option `name`; false when the value is not allowed.
 bool Assign(std::string_view name, const std::string& value, CommandLine& line) {
-  if (name == "--console") {
-    line.console = value;
-    return OneOf(value, {"auto", "cp932", "utf-8"});
-  }
+  if (name == "--console") return ConsoleOptionFromName(value, &line.console);
   line.batch_options = true;
-  if (name == "--encoding") {
-    line.encoding = value;
-    return OneOf(value, {"cp932", "utf-8"});
-  }
-  if (name == "--arithmetic") {
-    line.arithmetic = value;
-    return OneOf(value, {"compatible", "accurate"});
-  }
-  if (name == "--method") {
-    line.method = value;
-    return OneOf(value, {"average", "single", "complete", "ward", "nj"});
-  }
+  if (name == "--encoding") return ParseEncoding(value, line.encoding);
+  if (name == "--arithmetic") return ParseArithmetic(value, line.arithmetic);
+  if (name == "--method") return ParseTreeMethod(value, line.method);
   if (name == "--jobs") return ParseJobs(value, line.jobs);
   std::string& file = name == "--tree" ? line.tree : name == "--phylip" ? line.phylip : line.svg;
   file = value;
@@ -57,6 +84,24 @@ bool TakesValue(std::string_view name) {
 }
 
 }  // namespace
+
+const char* TreeMethodName(TreeMethod method) {
+  for (const auto& [m, name] : kTreeMethods) {
+    if (m == method) return name.data();
+  }
+  return "";
+}
+
+bool LinkageMethodOf(TreeMethod method, analysis::LinkageMethod* linkage) {
+  switch (method) {
+    case TreeMethod::kAverage: *linkage = analysis::LinkageMethod::kAverage; return true;
+    case TreeMethod::kSingle: *linkage = analysis::LinkageMethod::kSingle; return true;
+    case TreeMethod::kComplete: *linkage = analysis::LinkageMethod::kComplete; return true;
+    case TreeMethod::kWard: *linkage = analysis::LinkageMethod::kWard; return true;
+    case TreeMethod::kNeighborJoining: return false;
+  }
+  return false;
+}
 
 UsageError ParseCommandLine(const std::vector<std::string>& args, CommandLine& line) {
   bool options_ended = false;

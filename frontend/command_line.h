@@ -2,11 +2,13 @@
 //
 // Options take their value as `--name=value` or as the next argument
 // (`--name value`); `--` ends the options; a lone `-` is a file (standard
-// input as DATA, standard output as OUTPUT). `-h` is `--help`.
+// input as DATA, standard output as OUTPUT). `-h` is `--help`. The values
+// of options that have a list are parsed here, once, into their enums.
 //
 // Examples:
 //   {"data.txt", "out.txt"}                -> files data.txt, out.txt
-//   {"--method", "nj", "--tree=t.nwk", "d", "o"} -> method nj, tree t.nwk
+//   {"--method", "nj", "--tree=t.nwk", "d", "o"}
+//                                          -> method kNeighborJoining, tree t.nwk
 //   {"--", "--odd-name", "-"}              -> files --odd-name, -
 //   {"--jobs"}                             -> usage error: missing value
 //   {"--tree=a", "--tree=b", "d", "o"}     -> usage error: repeated option
@@ -17,15 +19,36 @@
 #include <string>
 #include <vector>
 
+#include "analysis/linkage.h"
+#include "app/collection_arithmetic.h"
+#include "io/console_encoding.h"
+
 namespace kyori {
+
+// The encoding of the report's two headings (--encoding); the names in it
+// are copied as bytes whatever it is.
+enum class HeadingEncoding { kCp932, kUtf8 };
+
+// How the tree is built (--method): one of the four linkages, or neighbor
+// joining.
+enum class TreeMethod { kAverage, kSingle, kComplete, kWard, kNeighborJoining };
+
+// The value --method takes for the method, as messages show it:
+//   kAverage -> "average";  kWard -> "ward";  kNeighborJoining -> "nj"
+const char* TreeMethodName(TreeMethod method);
+
+// The linkage of a linkage method; false (and *linkage untouched) for
+// kNeighborJoining.
+//   kComplete -> analysis::LinkageMethod::kComplete
+bool LinkageMethodOf(TreeMethod method, analysis::LinkageMethod* linkage);
 
 struct CommandLine {
   bool help = false;
   bool version = false;
-  std::string console = "auto";          // auto | cp932 | utf-8
-  std::string encoding = "cp932";        // cp932 | utf-8
-  std::string arithmetic = "compatible"; // compatible | accurate
-  std::string method = "average";        // average | single | complete | ward | nj
+  ConsoleOption console = ConsoleOption::kAuto;          // auto | cp932 | utf-8
+  HeadingEncoding encoding = HeadingEncoding::kCp932;    // cp932 | utf-8
+  Arithmetic arithmetic = Arithmetic::kCompatible;       // compatible | accurate
+  TreeMethod method = TreeMethod::kAverage;              // average | single | complete | ward | nj
   std::string tree;                      // Newick file, empty for none
   std::string phylip;                    // PHYLIP matrix file, empty for none
   std::string svg;                       // picture, empty for none
@@ -42,7 +65,8 @@ struct UsageError {
 };
 
 // Parses `args` (without the program's name) into `line`. The file count is
-// not checked here: none runs the dialogue, two run batch mode.
+// not checked here: none runs the dialogue, two run batch mode. An option
+// whose value is not allowed leaves its field as it was.
 UsageError ParseCommandLine(const std::vector<std::string>& args, CommandLine& line);
 
 }  // namespace kyori

@@ -5,15 +5,13 @@
 
 namespace kyori {
 
-MessageStyle ChooseMessageStyle(std::string_view console_option) {
+MessageStyle ChooseMessageStyle(ConsoleOption console) {
   MessageStyle style;
   style.japanese = platform::LocaleIsJapanese();
-  if (console_option == "utf-8") {
-    style.utf8 = true;
-  } else if (console_option == "cp932") {
-    style.utf8 = false;
-  } else {
-    style.utf8 = platform::LocaleUsesUtf8();
+  switch (console) {
+    case ConsoleOption::kUtf8: style.utf8 = true; break;
+    case ConsoleOption::kCp932: style.utf8 = false; break;
+    case ConsoleOption::kAuto: style.utf8 = platform::LocaleUsesUtf8(); break;
   }
   return style;
 }

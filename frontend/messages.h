@@ -16,6 +16,7 @@
 #include <string>
 #include <string_view>
 
+#include "io/console_encoding.h"
 #include "text/texts.h"
 
 namespace kyori {
@@ -28,7 +29,8 @@ struct MessageStyle {
 // The style for this run: Japanese when the locale says so; UTF-8 for
 // --console=utf-8, code page 932 for cp932, and for auto UTF-8 when the
 // locale's character set is UTF-8.
-MessageStyle ChooseMessageStyle(std::string_view console_option);
+//   ConsoleOption::kCp932 under LANG=ja_JP.UTF-8 -> {japanese, not utf8}
+MessageStyle ChooseMessageStyle(ConsoleOption console);
 
 class MessageLine {
  public:

@@ -45,7 +45,7 @@ bool OutputFile::Open(const std::string& name, platform::FileHandle standard_out
     owns_handle_ = false;
   } else if (platform::IsSpecialFile(name.c_str())) {
     in_place_ = true;
-    handle_ = platform::OpenFile(name.c_str(), 2);
+    handle_ = platform::OpenFile(name.c_str(), platform::OpenMode::kCreate);
     owns_handle_ = true;
   } else {
     // A symbolic link is written through: its target is the file replaced.

@@ -98,6 +98,19 @@ std::ptrdiff_t Refill(platform::FileHandle handle, std::vector<char>& buffer, st
   return got;
 }
 
+// The platform's open mode for a channel's; false for a value that is no
+// mode (such an open fails).
+bool PlatformMode(OpenMode mode, platform::OpenMode* platform_mode) {
+  switch (mode) {
+    case kOpenReadWrite: *platform_mode = platform::OpenMode::kReadWrite; return true;
+    case kOpenRead: *platform_mode = platform::OpenMode::kRead; return true;
+    case kOpenCreate: *platform_mode = platform::OpenMode::kCreate; return true;
+    case kOpenAppend: *platform_mode = platform::OpenMode::kAppend; return true;
+    case kOpenReadShared: *platform_mode = platform::OpenMode::kReadShared; return true;
+    default: return false;
+  }
+}
+
 }  // namespace
 
 void TakeConsoleHandles() {
@@ -109,7 +122,10 @@ void OpenChannel(ByteString name, OpenMode mode, int32_t channel) {
   ChannelSlot* slot = SlotFor(channel);
   if (slot == nullptr) return;
   CloseChannel(channel);
-  const platform::FileHandle handle = platform::OpenFile(name.IsNull() ? "" : name.Data(), mode);
+  platform::OpenMode platform_mode = platform::OpenMode::kRead;
+  const platform::FileHandle handle = PlatformMode(mode, &platform_mode)
+                                          ? platform::OpenFile(name.IsNull() ? "" : name.Data(), platform_mode)
+                                          : platform::kInvalidHandle;
   slot->handle = handle;
   slot->state = handle == platform::kInvalidHandle ? SlotState::kFailed : SlotState::kOpen;
   slot->owns_handle = true;

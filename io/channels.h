@@ -34,6 +34,8 @@
 
 namespace kyori {
 
+// Each opens the file as the platform's mode of the same name does
+// (kOpenCreate: platform::OpenMode::kCreate); a value that is no mode fails.
 using OpenMode = int32_t;
 inline constexpr OpenMode kOpenReadWrite = 0;
 inline constexpr OpenMode kOpenRead = 1;

@@ -13,13 +13,22 @@ void SetConsoleEncoding(ConsoleEncoding encoding) { Current = encoding; }
 
 ConsoleEncoding CurrentConsoleEncoding() { return Current; }
 
-bool IsConsoleEncodingOption(std::string_view option) {
-  return option == "auto" || option == "cp932" || option == "utf-8";
+bool ConsoleOptionFromName(std::string_view name, ConsoleOption* option) {
+  if (name == "auto") {
+    *option = ConsoleOption::kAuto;
+  } else if (name == "cp932") {
+    *option = ConsoleOption::kCp932;
+  } else if (name == "utf-8") {
+    *option = ConsoleOption::kUtf8;
+  } else {
+    return false;
+  }
+  return true;
 }
 
-ConsoleEncoding ChooseConsoleEncoding(std::string_view option) {
-  if (option == "cp932") return ConsoleEncoding::kBytes;
-  if (option == "utf-8") return ConsoleEncoding::kUtf8;
+ConsoleEncoding ChooseConsoleEncoding(ConsoleOption option) {
+  if (option == ConsoleOption::kCp932) return ConsoleEncoding::kBytes;
+  if (option == ConsoleOption::kUtf8) return ConsoleEncoding::kUtf8;
   // LocaleUsesUtf8 is false on Windows, whose console is switched instead.
   const bool utf8_terminal =
       platform::IsTerminal(platform::StandardOutput()) && platform::LocaleUsesUtf8();

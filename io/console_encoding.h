@@ -11,16 +11,6 @@
 // Only the console's output is affected: files are never converted and typed
 // answers are taken as typed.
 //
-// ChooseConsoleEncoding reads the value of the option --console=VALUE:
-//   "cp932"  -> kBytes
-//   "utf-8"  -> kUtf8
-//   "auto"   -> kUtf8 when standard output is a terminal and the user's
-//               locale's character set is UTF-8 (LC_ALL, LC_CTYPE, LANG:
-//               "C.UTF-8", "ja_JP.UTF-8"), else kBytes (piped or redirected
-//               output, a Shift-JIS or ASCII locale). On Windows always
-//               kBytes: the console is switched to code page 932 instead.
-// Any other value is not an option value (IsConsoleEncodingOption says so);
-// ChooseConsoleEncoding treats it as "auto".
 #ifndef KYORI_IO_CONSOLE_ENCODING_H_
 #define KYORI_IO_CONSOLE_ENCODING_H_
 
@@ -33,8 +23,23 @@ enum class ConsoleEncoding { kBytes, kUtf8 };
 void SetConsoleEncoding(ConsoleEncoding encoding);
 ConsoleEncoding CurrentConsoleEncoding();
 
-bool IsConsoleEncodingOption(std::string_view option);
-ConsoleEncoding ChooseConsoleEncoding(std::string_view option);
+// The value of the option --console=VALUE.
+enum class ConsoleOption { kAuto, kCp932, kUtf8 };
+
+// The option a value names: "auto", "cp932" or "utf-8"; false (and *option
+// untouched) for any other value.
+//   "utf-8" -> kUtf8;  "UTF-8", "utf8", "" -> false
+bool ConsoleOptionFromName(std::string_view name, ConsoleOption* option);
+
+// The encoding the option chooses:
+//   kCp932  -> kBytes
+//   kUtf8   -> kUtf8
+//   kAuto   -> kUtf8 when standard output is a terminal and the user's
+//              locale's character set is UTF-8 (LC_ALL, LC_CTYPE, LANG:
+//              "C.UTF-8", "ja_JP.UTF-8"), else kBytes (piped or redirected
+//              output, a Shift-JIS or ASCII locale). On Windows always
+//              kBytes: the console is switched to code page 932 instead.
+ConsoleEncoding ChooseConsoleEncoding(ConsoleOption option);
 
 }  // namespace kyori
 

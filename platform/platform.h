@@ -1,103 +1,8 @@
 // The platform layer: what each platform (POSIX, Windows) must provide to the
 // portable I/O code above it. One implementation file per platform is chosen
 // at build time; nothing above this header calls the system directly.
-//
-// Contract:
-// - OpenFile opens `name` (NUL-terminated bytes, relative to the current
-//   directory) with the access and creation rule of `mode`:
-//     0 read and write, open or create empty;   1 read, must exist;
-//     2 write, create or truncate to 0;          3 write, open or create, then
-//       position at the end (append);            4 read, must exist, shared
-//       with other readers.
-//   Modes 0 to 3 hold the file without sharing: while the process holds it
-//   open, another open of the same file (by this process or a cooperating
-//   one, in any mode) fails. Mode 4 shares the file with every other mode 4
-//   open, so any number of runs may read one file at once, but not with a
-//   holder of modes 0 to 3: either fails while the other holds the file
-//   (POSIX: a shared flock beside the others' exclusive one; Windows:
-//   FILE_SHARE_READ beside share mode 0). A directory never opens. A mode
-//   outside 0 to 4 fails. Returns kInvalidHandle on any failure.
-// - ReadFile reads up to `capacity` bytes at the handle's position; returns the
-//   count (0 at the end of the file), or -1 when the read failed.
-// - WriteFile writes all `count` bytes; returns false if any could not be written.
-// - SeekFromCurrent moves the handle's position by `offset` bytes (negative
-//   moves back); returns false when the position cannot move.
-// - CloseFile closes a handle; returns false when the system reports an error
-//   (a write that failed late). kInvalidHandle is ignored.
-// - StandardInput/StandardOutput: the process's standard handles.
-// - WriteDebugMessage: the debugger output (standard error on POSIX).
-// - BeginConsoleSession/EndConsoleSession: whatever the console needs for the
-//   run to show Shift-JIS and to take typed Shift-JIS, undone at the end
-//   (Windows: the console's output and input code pages become 932; nothing
-//   on POSIX but ignoring SIGPIPE).
-//
-// File names: every `name` given to the functions below is NUL-terminated
-// bytes. POSIX passes them to the system as they are. Windows reads them in
-// the encoding chosen by SetFileNameEncoding (code page 932 unless set
-// otherwise) and opens the file by its UTF-16 name, so a Japanese name opens
-// the same file whatever the system's ANSI code page.
-//
-// Calls for the command line and for writing a report safely:
-// - CommandLineArguments: the program's arguments without the program name;
-//   POSIX: argv as given; Windows: the UTF-16 command line in UTF-8 (argc and
-//   argv are not used there), so names taken from it need
-//   SetFileNameEncoding(NameEncoding::kUtf8).
-//     kyori --console=utf-8 品種.txt out.txt
-//       -> {"--console=utf-8", "品種.txt", "out.txt"}
-// - SetFileNameEncoding: how Windows reads names from now on; POSIX ignores it.
-// - StandardError: the standard error handle.
-// - IsTerminal: true when the handle is a terminal (POSIX isatty) or a
-//   console (Windows: GetConsoleMode succeeds); false for files and pipes.
-// - LocaleUsesUtf8: the character set of the user's LC_CTYPE locale (LC_ALL,
-//   LC_CTYPE, LANG) is UTF-8; the program's own locale is left as it was.
-//   When that locale is not installed, the name's codeset part decides
-//   ("ja_JP.UTF-8" -> true). Windows: false.
-// - LocaleIsJapanese: the user's LC_MESSAGES locale (LC_ALL, LC_MESSAGES,
-//   LANG) names Japanese: it starts with "ja" ("ja_JP.UTF-8", "ja"). Windows:
-//   the user's interface language is Japanese.
-// - Cp932ToUtf8: code page 932 bytes in UTF-8. Never fails: each byte that
-//   starts no character of code page 932 (0x80, 0xA0, 0xFD to 0xFF, a lead
-//   byte whose pair is unassigned or cut off) gives U+FFFD (EF BF BD) and the
-//   conversion goes on at the next byte.
-//     "\x83\x5C" -> "ソ";  "A\xB1" -> "Aｱ";  "\x82\x20" -> "\xEF\xBF\xBD "
-// - CreateNewFile: creates `name` for writing; fails when it already exists
-//   (O_CREAT | O_EXCL with 0666 before the umask; CREATE_NEW). Held without
-//   sharing, as OpenFile holds files.
-// - RenameFile: renames `from` to `to`, replacing a file `to` (rename(2);
-//   MoveFileExW with MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH).
-// - RemoveFile: removes the file `name` (not a directory).
-// - SameFile: both names exist and lead to the same file, through any path
-//   or link (st_dev and st_ino; Windows: volume serial and file index).
-// - IsHandleOfFile: the open handle (standard input, say) is the file `name`
-//   names, through any path or link.
-// - IsDirectory: `name` exists and is a directory.
-// - FlushToDisk: the file's written bytes reach the disk (fsync;
-//   FlushFileBuffers), as a report must before it is renamed into place.
-// - ProcessId: this process's id.
-// - FollowLinks: the name of the file `name` leads to when it is a symbolic
-//   link (its target, link after link, relative targets taken from the
-//   link's folder), whether or not the last target exists; `name` as it is
-//   when it is not a link; "" when the links go round in a loop or are too
-//   many to follow. Windows: `name` as it is.
-//     "out.txt" -> "out.txt";  link "r" -> "../x/report" -> "../x/report"
-//     "a" -> "b" -> "a" -> 
-// - CopyPermissions: gives the open file the permission bits of the file
-//   `name` (chmod bits; Windows: nothing). False when `name` does not exist.
-// - IsSpecialFile: `name` exists and is neither a regular file nor a
-//   directory (a device such as /dev/null or /dev/full, a pipe); such a file
-//   is written in place, never replaced. Windows: false.
-// - MemoryLimitBytes: the most memory the process can hope to hold: the
-//   physical memory, or less when an address-space limit is set (POSIX
-//   RLIMIT_AS; Windows: the physical memory).
-// - ThreadStackBytes: the address space each thread that std::thread starts
-//   holds for its stack: the default thread stack size and its guard page
-//   (glibc: RLIMIT_STACK's soft limit, 2 MiB when that is unlimited;
-//   Windows: the program's stack reserve). 8 MiB + 4 KiB on a usual Linux.
-// - ShareOneHeap: from now on every thread allocates from the one heap the
-//   program starts with, so that a thread holds no address space of its own
-//   but its stack (glibc gives each new thread a heap of its own, 64 MiB of
-//   address space, unless told otherwise). Nothing on Windows.
-// Each returns false (or kInvalidHandle) on failure and changes nothing else.
+// Unless its comment says otherwise, each call returns false (or
+// kInvalidHandle) on failure and changes nothing else.
 #ifndef KYORI_PLATFORM_PLATFORM_H_
 #define KYORI_PLATFORM_PLATFORM_H_
 
@@ -112,40 +17,177 @@ namespace kyori::platform {
 using FileHandle = std::intptr_t;
 inline constexpr FileHandle kInvalidHandle = -1;
 
-FileHandle OpenFile(const char* name, int32_t mode);
-std::ptrdiff_t ReadFile(FileHandle file, char* buffer, std::size_t capacity);
-bool WriteFile(FileHandle file, const char* bytes, std::size_t count);
-bool SeekFromCurrent(FileHandle file, std::int64_t offset);
-bool CloseFile(FileHandle file);
-FileHandle StandardInput();
-FileHandle StandardOutput();
-void WriteDebugMessage(const char* bytes, std::size_t count);
-void BeginConsoleSession();
-void EndConsoleSession();
+// File names.
+//
+// Every `name` given to the functions below is NUL-terminated bytes,
+// relative to the current directory. POSIX passes them to the system as
+// they are. Windows reads them in the encoding chosen by SetFileNameEncoding
+// (code page 932 unless set otherwise) and opens the file by its UTF-16
+// name, so a Japanese name opens the same file whatever the system's ANSI
+// code page.
 
 // How Windows reads a file name's bytes.
 enum class NameEncoding { kCp932, kUtf8 };
 
-std::vector<std::string> CommandLineArguments(int argc, char** argv);
+// Sets how Windows reads names from now on; POSIX ignores it.
 void SetFileNameEncoding(NameEncoding encoding);
-FileHandle StandardError();
-bool IsTerminal(FileHandle file);
-bool LocaleUsesUtf8();
-bool LocaleIsJapanese();
-std::string Cp932ToUtf8(std::string_view bytes);
+
+// Opening, reading and writing files.
+
+// How OpenFile opens a file: its access and creation rule, and whether it
+// shares the file.
+//   kReadWrite   read and write, open or create empty
+//   kRead        read, must exist
+//   kCreate      write, create or truncate to 0
+//   kAppend      write, open or create, then position at the end
+//   kReadShared  read, must exist, shared with other kReadShared opens
+// The first four hold the file without sharing.
+enum class OpenMode : std::int32_t { kReadWrite = 0, kRead = 1, kCreate = 2, kAppend = 3, kReadShared = 4 };
+
+// Opens `name` with the access and creation rule of `mode`. The modes that
+// do not share hold the file alone: while the process holds it open, another
+// open of the same file (by this process or a cooperating one, in any mode)
+// fails. kReadShared shares the file with every other kReadShared open, so
+// any number of runs may read one file at once, but not with a holder in
+// another mode: either fails while the other holds the file (POSIX: a
+// shared flock beside the others' exclusive one; Windows: FILE_SHARE_READ
+// beside share mode 0). A directory never opens. A value that is none of
+// the five modes fails. Returns kInvalidHandle on any failure.
+//   OpenFile("report.txt", OpenMode::kCreate)  -> a handle, the file empty
+//   OpenFile("missing.txt", OpenMode::kRead)   -> kInvalidHandle
+FileHandle OpenFile(const char* name, OpenMode mode);
+
+// Creates `name` for writing; fails when it already exists (O_CREAT | O_EXCL
+// with 0666 before the umask; CREATE_NEW). Held without sharing, as OpenFile
+// holds files.
 FileHandle CreateNewFile(const char* name);
-bool RenameFile(const char* from, const char* to);
-bool RemoveFile(const char* name);
-bool SameFile(const char* a, const char* b);
-bool IsHandleOfFile(FileHandle file, const char* name);
-bool IsDirectory(const char* name);
+
+// Reads up to `capacity` bytes at the handle's position; returns the count
+// (0 at the end of the file), or -1 when the read failed.
+std::ptrdiff_t ReadFile(FileHandle file, char* buffer, std::size_t capacity);
+
+// Writes all `count` bytes; returns false if any could not be written.
+bool WriteFile(FileHandle file, const char* bytes, std::size_t count);
+
+// Moves the handle's position by `offset` bytes (negative moves back);
+// returns false when the position cannot move.
+bool SeekFromCurrent(FileHandle file, std::int64_t offset);
+
+// The file's written bytes reach the disk (fsync; FlushFileBuffers), as a
+// report must before it is renamed into place.
 bool FlushToDisk(FileHandle file);
-long ProcessId();
-std::string FollowLinks(const std::string& name);
-bool CopyPermissions(const char* name, FileHandle file);
+
+// Closes a handle; returns false when the system reports an error (a write
+// that failed late). kInvalidHandle is ignored.
+bool CloseFile(FileHandle file);
+
+// Files by name.
+
+// Renames `from` to `to`, replacing a file `to` (rename(2); MoveFileExW with
+// MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH).
+bool RenameFile(const char* from, const char* to);
+
+// Removes the file `name` (not a directory).
+bool RemoveFile(const char* name);
+
+// Both names exist and lead to the same file, through any path or link
+// (st_dev and st_ino; Windows: volume serial and file index).
+bool SameFile(const char* a, const char* b);
+
+// The open handle (standard input, say) is the file `name` names, through
+// any path or link.
+bool IsHandleOfFile(FileHandle file, const char* name);
+
+// `name` exists and is a directory.
+bool IsDirectory(const char* name);
+
+// `name` exists and is neither a regular file nor a directory (a device such
+// as /dev/null or /dev/full, a pipe); such a file is written in place, never
+// replaced. Windows: false.
 bool IsSpecialFile(const char* name);
+
+// The name of the file `name` leads to when it is a symbolic link (its
+// target, link after link, relative targets taken from the link's folder),
+// whether or not the last target exists; `name` as it is when it is not a
+// link; "" when the links go round in a loop or are too many to follow.
+// Windows: `name` as it is.
+//   "out.txt" -> "out.txt";  link "r" -> "../x/report" -> "../x/report"
+//   "a" -> "b" -> "a" -> ""
+std::string FollowLinks(const std::string& name);
+
+// Gives the open file the permission bits of the file `name` (chmod bits;
+// Windows: nothing). False when `name` does not exist.
+bool CopyPermissions(const char* name, FileHandle file);
+
+// The standard handles and the console.
+
+// The process's standard input and output handles.
+FileHandle StandardInput();
+FileHandle StandardOutput();
+
+// The standard error handle.
+FileHandle StandardError();
+
+// True when the handle is a terminal (POSIX isatty) or a console (Windows:
+// GetConsoleMode succeeds); false for files and pipes.
+bool IsTerminal(FileHandle file);
+
+// Writes to the debugger output (standard error on POSIX).
+void WriteDebugMessage(const char* bytes, std::size_t count);
+
+// Whatever the console needs for the run to show Shift-JIS and to take typed
+// Shift-JIS, undone at the end (Windows: the console's output and input code
+// pages become 932; nothing on POSIX but ignoring SIGPIPE).
+void BeginConsoleSession();
+void EndConsoleSession();
+
+// The command line, the locale and text.
+
+// The program's arguments without the program name; POSIX: argv as given;
+// Windows: the UTF-16 command line in UTF-8 (argc and argv are not used
+// there), so names taken from it need SetFileNameEncoding(NameEncoding::kUtf8).
+//   kyori --console=utf-8 品種.txt out.txt
+//     -> {"--console=utf-8", "品種.txt", "out.txt"}
+std::vector<std::string> CommandLineArguments(int argc, char** argv);
+
+// The character set of the user's LC_CTYPE locale (LC_ALL, LC_CTYPE, LANG)
+// is UTF-8; the program's own locale is left as it was. When that locale is
+// not installed, the name's codeset part decides ("ja_JP.UTF-8" -> true).
+// Windows: false.
+bool LocaleUsesUtf8();
+
+// The user's LC_MESSAGES locale (LC_ALL, LC_MESSAGES, LANG) names Japanese:
+// it starts with "ja" ("ja_JP.UTF-8", "ja"). Windows: the user's interface
+// language is Japanese.
+bool LocaleIsJapanese();
+
+// Code page 932 bytes in UTF-8. Never fails: each byte that starts no
+// character of code page 932 (0x80, 0xA0, 0xFD to 0xFF, a lead byte whose
+// pair is unassigned or cut off) gives U+FFFD (EF BF BD) and the conversion
+// goes on at the next byte.
+//   "\x83\x5C" -> "ソ";  "A\xB1" -> "Aｱ";  "\x82\x20" -> "\xEF\xBF\xBD "
+std::string Cp932ToUtf8(std::string_view bytes);
+
+// The process, its memory and its threads.
+
+// This process's id.
+long ProcessId();
+
+// The most memory the process can hope to hold: the physical memory, or
+// less when an address-space limit is set (POSIX RLIMIT_AS; Windows: the
+// physical memory).
 std::uint64_t MemoryLimitBytes();
+
+// The address space each thread that std::thread starts holds for its
+// stack: the default thread stack size and its guard page (glibc:
+// RLIMIT_STACK's soft limit, 2 MiB when that is unlimited; Windows: the
+// program's stack reserve). 8 MiB + 4 KiB on a usual Linux.
 std::uint64_t ThreadStackBytes();
+
+// From now on every thread allocates from the one heap the program starts
+// with, so that a thread holds no address space of its own but its stack
+// (glibc gives each new thread a heap of its own, 64 MiB of address space,
+// unless told otherwise). Nothing on Windows.
 void ShareOneHeap();
 
 // Which file a name leads to, to tell whether two names (or a name and a

@@ -29,15 +29,15 @@
 namespace kyori::platform {
 namespace {
 
-int FlagsFor(int32_t mode) {
+int FlagsFor(OpenMode mode) {
   switch (mode) {
-    case 0: return O_RDWR | O_CREAT;
-    case 1: return O_RDONLY;
-    case 2: return O_WRONLY | O_CREAT;  // truncated only once the lock is held
-    case 3: return O_WRONLY | O_CREAT;
-    case 4: return O_RDONLY;
-    default: return -1;
+    case OpenMode::kReadWrite: return O_RDWR | O_CREAT;
+    case OpenMode::kRead: return O_RDONLY;
+    case OpenMode::kCreate: return O_WRONLY | O_CREAT;  // truncated only once the lock is held
+    case OpenMode::kAppend: return O_WRONLY | O_CREAT;
+    case OpenMode::kReadShared: return O_RDONLY;
   }
+  return -1;  // no mode
 }
 
 int Descriptor(FileHandle file) { return static_cast<int>(file); }
@@ -59,7 +59,7 @@ bool LockOrClose(int fd, int lock = LOCK_EX) {
   return false;
 }
 
-int LockFor(int32_t mode) { return mode == 4 ? LOCK_SH : LOCK_EX; }
+int LockFor(OpenMode mode) { return mode == OpenMode::kReadShared ? LOCK_SH : LOCK_EX; }
 
 // The first of the environment variables that is set and not empty, as the C
 // library picks a locale category's name; "" when none is.
@@ -126,7 +126,7 @@ std::string ConvertWithIconv(iconv_t converter, std::string_view bytes) {
 
 }  // namespace
 
-FileHandle OpenFile(const char* name, int32_t mode) {
+FileHandle OpenFile(const char* name, OpenMode mode) {
   const int flags = FlagsFor(mode);
   if (flags < 0 || name == nullptr || name[0] == '\0') return kInvalidHandle;
   const int fd = OpenRetrying(name, flags);
@@ -140,11 +140,11 @@ FileHandle OpenFile(const char* name, int32_t mode) {
   // process, whose lock sits on another open file description, or a
   // cooperating process) is refused; shared readers refuse only those.
   if (!LockOrClose(fd, LockFor(mode))) return kInvalidHandle;
-  if (mode == 2 && S_ISREG(info.st_mode) && ::ftruncate(fd, 0) != 0) {
+  if (mode == OpenMode::kCreate && S_ISREG(info.st_mode) && ::ftruncate(fd, 0) != 0) {
     ::close(fd);
     return kInvalidHandle;
   }
-  if (mode == 3 && S_ISREG(info.st_mode)) ::lseek(fd, 0, SEEK_END);
+  if (mode == OpenMode::kAppend && S_ISREG(info.st_mode)) ::lseek(fd, 0, SEEK_END);
   return fd;
 }
 

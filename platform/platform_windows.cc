@@ -36,16 +36,16 @@ struct CreationRule {
 };
 
 // The access, creation disposition and share mode of each open mode; false
-// for a mode outside 0 to 4.
-bool RuleFor(int32_t mode, CreationRule* rule) {
+// for a value that is no mode.
+bool RuleFor(OpenMode mode, CreationRule* rule) {
   switch (mode) {
-    case 0: *rule = {GENERIC_READ | GENERIC_WRITE, OPEN_ALWAYS, 0}; return true;
-    case 1: *rule = {GENERIC_READ, OPEN_EXISTING, 0}; return true;
-    case 2: *rule = {GENERIC_WRITE, CREATE_ALWAYS, 0}; return true;
-    case 3: *rule = {GENERIC_WRITE, OPEN_ALWAYS, 0}; return true;
-    case 4: *rule = {GENERIC_READ, OPEN_EXISTING, FILE_SHARE_READ}; return true;
-    default: return false;
+    case OpenMode::kReadWrite: *rule = {GENERIC_READ | GENERIC_WRITE, OPEN_ALWAYS, 0}; return true;
+    case OpenMode::kRead: *rule = {GENERIC_READ, OPEN_EXISTING, 0}; return true;
+    case OpenMode::kCreate: *rule = {GENERIC_WRITE, CREATE_ALWAYS, 0}; return true;
+    case OpenMode::kAppend: *rule = {GENERIC_WRITE, OPEN_ALWAYS, 0}; return true;
+    case OpenMode::kReadShared: *rule = {GENERIC_READ, OPEN_EXISTING, FILE_SHARE_READ}; return true;
   }
+  return false;
 }
 
 HANDLE AsHandle(FileHandle file) { return reinterpret_cast<HANDLE>(file); }
@@ -145,17 +145,17 @@ bool IdentityOf(const char* name, BY_HANDLE_FILE_INFORMATION* info) {
 
 }  // namespace
 
-FileHandle OpenFile(const char* name, int32_t mode) {
+FileHandle OpenFile(const char* name, OpenMode mode) {
   CreationRule rule;
   const std::wstring wide = WideName(name);
   if (!RuleFor(mode, &rule) || wide.empty()) return kInvalidHandle;
-  // Share mode 0 (modes 0 to 3): nobody else may open the file while we
-  // hold it; FILE_SHARE_READ (mode 4): other readers that share may. Without
+  // Share mode 0 (every mode but kReadShared): nobody else may open the file
+  // while we hold it; FILE_SHARE_READ (kReadShared): other readers that share may. Without
   // FILE_FLAG_BACKUP_SEMANTICS a directory is refused.
   const HANDLE handle = CreateFileW(wide.c_str(), rule.access, rule.share, nullptr, rule.disposition,
                                     FILE_ATTRIBUTE_NORMAL, nullptr);
   if (handle == INVALID_HANDLE_VALUE) return kInvalidHandle;
-  if (mode == 3) SetFilePointer(handle, 0, nullptr, FILE_END);
+  if (mode == OpenMode::kAppend) SetFilePointer(handle, 0, nullptr, FILE_END);
   return AsFileHandle(handle);
 }
 

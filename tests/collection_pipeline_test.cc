@@ -58,7 +58,7 @@ class CollectionPipelineTest : public ::testing::Test {
   std::string Report(const Collection& c, DistanceTriangle& d, int jobs) {
     PackCells(d, true, jobs);
     const std::string path = folder_.File("report.txt");
-    const platform::FileHandle file = platform::OpenFile(path.c_str(), 2);
+    const platform::FileHandle file = platform::OpenFile(path.c_str(), platform::OpenMode::kCreate);
     EXPECT_NE(file, platform::kInvalidHandle);
     {
       FileWriter out(file);

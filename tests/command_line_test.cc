@@ -11,12 +11,25 @@
 namespace kyori {
 namespace {
 
+// The option values as they are written on the command line.
+std::string Name(ConsoleOption o) {
+  switch (o) {
+    case ConsoleOption::kAuto: return "auto";
+    case ConsoleOption::kCp932: return "cp932";
+    case ConsoleOption::kUtf8: return "utf-8";
+  }
+  return "?";
+}
+std::string Name(HeadingEncoding e) { return e == HeadingEncoding::kUtf8 ? "utf-8" : "cp932"; }
+std::string Name(Arithmetic a) { return a == Arithmetic::kAccurate ? "accurate" : "compatible"; }
+
 // Every field, for comparing two lines and showing how they differ.
 std::string Describe(const CommandLine& l) {
   std::string files;
   for (const std::string& f : l.files) files += "[" + f + "]";
-  return "help=" + std::to_string(l.help) + " version=" + std::to_string(l.version) + " console=" + l.console +
-         " encoding=" + l.encoding + " arithmetic=" + l.arithmetic + " method=" + l.method + " tree=" + l.tree +
+  return "help=" + std::to_string(l.help) + " version=" + std::to_string(l.version) + " console=" + Name(l.console) +
+         " encoding=" + Name(l.encoding) + " arithmetic=" + Name(l.arithmetic) +
+         " method=" + TreeMethodName(l.method) + " tree=" + l.tree +
          " phylip=" + l.phylip + " svg=" + l.svg + " jobs=" + std::to_string(l.jobs) +
          " batch_options=" + std::to_string(l.batch_options) + " files=" + files;
 }
@@ -53,25 +66,26 @@ TEST(CommandLineTest, LinesThatParse) {
       {{"-h"}, [](CommandLine& l) { l.help = true; }},
       {{"--help", "--version"}, [](CommandLine& l) { l.help = l.version = true; }},
       // options anywhere among the files, as `--name=value` or `--name value`
-      {{"d.txt", "--method=nj", "o.txt"}, [](CommandLine& l) { Files(l); l.method = "nj"; l.batch_options = true; }},
+      {{"d.txt", "--method=nj", "o.txt"}, [](CommandLine& l) { Files(l); l.method = TreeMethod::kNeighborJoining; l.batch_options = true; }},
       {With({"--method", "nj", "--tree=t.nwk"}),
-       [](CommandLine& l) { Files(l); l.method = "nj"; l.tree = "t.nwk"; l.batch_options = true; }},
+       [](CommandLine& l) { Files(l); l.method = TreeMethod::kNeighborJoining; l.tree = "t.nwk"; l.batch_options = true; }},
       {With({"--tree", "-"}), [](CommandLine& l) { Files(l); l.tree = "-"; l.batch_options = true; }},
       // the next argument is the value, whatever it looks like
       {With({"--tree", "--method=nj"}), [](CommandLine& l) { Files(l); l.tree = "--method=nj"; l.batch_options = true; }},
       {With({"--svg=a=b"}), [](CommandLine& l) { Files(l); l.svg = "a=b"; l.batch_options = true; }},
       // every value of each option that has a list
-      {With({"--console=cp932"}), [](CommandLine& l) { Files(l); l.console = "cp932"; }},  // not a batch option
-      {With({"--console", "utf-8"}), [](CommandLine& l) { Files(l); l.console = "utf-8"; }},
+      {With({"--console=cp932"}), [](CommandLine& l) { Files(l); l.console = ConsoleOption::kCp932; }},  // not a batch option
+      {With({"--console", "utf-8"}), [](CommandLine& l) { Files(l); l.console = ConsoleOption::kUtf8; }},
       {With({"--console=auto"}), [](CommandLine& l) { Files(l); }},
-      {With({"--encoding=utf-8"}), [](CommandLine& l) { Files(l); l.encoding = "utf-8"; l.batch_options = true; }},
+      {With({"--encoding=utf-8"}), [](CommandLine& l) { Files(l); l.encoding = HeadingEncoding::kUtf8; l.batch_options = true; }},
       {With({"--encoding=cp932"}), [](CommandLine& l) { Files(l); l.batch_options = true; }},
       {With({"--arithmetic=accurate"}),
-       [](CommandLine& l) { Files(l); l.arithmetic = "accurate"; l.batch_options = true; }},
+       [](CommandLine& l) { Files(l); l.arithmetic = Arithmetic::kAccurate; l.batch_options = true; }},
       {With({"--arithmetic=compatible"}), [](CommandLine& l) { Files(l); l.batch_options = true; }},
       {With({"--method=average"}), [](CommandLine& l) { Files(l); l.batch_options = true; }},
-      {With({"--method=single"}), [](CommandLine& l) { Files(l); l.method = "single"; l.batch_options = true; }},
-      {With({"--method=complete"}), [](CommandLine& l) { Files(l); l.method = "complete"; l.batch_options = true; }},
+      {With({"--method=single"}), [](CommandLine& l) { Files(l); l.method = TreeMethod::kSingle; l.batch_options = true; }},
+      {With({"--method=complete"}), [](CommandLine& l) { Files(l); l.method = TreeMethod::kComplete; l.batch_options = true; }},
+      {With({"--method=ward"}), [](CommandLine& l) { Files(l); l.method = TreeMethod::kWard; l.batch_options = true; }},
       {With({"--phylip=m.txt"}), [](CommandLine& l) { Files(l); l.phylip = "m.txt"; l.batch_options = true; }},
       {With({"--jobs=1"}), [](CommandLine& l) { Files(l); l.jobs = 1; l.batch_options = true; }},
       {With({"--jobs=1024"}), [](CommandLine& l) { Files(l); l.jobs = 1024; l.batch_options = true; }},
@@ -85,6 +99,28 @@ TEST(CommandLineTest, LinesThatParse) {
     for (const std::string& a : c.args) args += "[" + a + "]";
     EXPECT_EQ(error.kind, UsageError::kNone) << args << ": " << Describe(error);
     EXPECT_EQ(Describe(line), Describe(expected)) << args;
+  }
+}
+
+// Each method's name is the --method value that gives it back (the name the
+// cophenetic correlation's message shows), and each linkage method is the
+// analysis's method of that name.
+TEST(CommandLineTest, MethodNamesGiveTheirMethodBack) {
+  const TreeMethod methods[] = {TreeMethod::kAverage, TreeMethod::kSingle, TreeMethod::kComplete, TreeMethod::kWard,
+                                TreeMethod::kNeighborJoining};
+  for (const TreeMethod method : methods) {
+    const std::string name = TreeMethodName(method);
+    CommandLine line;
+    ASSERT_EQ(ParseCommandLine(With({"--method=" + name}), line).kind, UsageError::kNone) << name;
+    EXPECT_EQ(line.method, method) << name;
+    analysis::LinkageMethod linkage = analysis::LinkageMethod::kAverage;
+    if (method == TreeMethod::kNeighborJoining) {
+      EXPECT_EQ(name, "nj");
+      EXPECT_FALSE(LinkageMethodOf(method, &linkage));
+    } else {
+      ASSERT_TRUE(LinkageMethodOf(method, &linkage)) << name;
+      EXPECT_EQ(name, analysis::LinkageMethodName(linkage));
+    }
   }
 }
 

@@ -10,6 +10,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "io/channels.h"
@@ -126,10 +127,20 @@ TEST_F(ConsoleEncodingTest, PromptsAndMessagesShownTypedAnswersKept) {
 }
 
 TEST(ConsoleEncodingOptionTest, OnlyTheThreeValuesAreOptions) {
-  for (const char* value : {"auto", "cp932", "utf-8"}) EXPECT_TRUE(IsConsoleEncodingOption(value)) << value;
-  for (const char* value : {"", "UTF-8", "utf8", "sjis", "auto "}) EXPECT_FALSE(IsConsoleEncodingOption(value)) << value;
-  EXPECT_EQ(ChooseConsoleEncoding("cp932"), ConsoleEncoding::kBytes);
-  EXPECT_EQ(ChooseConsoleEncoding("utf-8"), ConsoleEncoding::kUtf8);
+  const std::pair<const char*, ConsoleOption> options[] = {
+      {"auto", ConsoleOption::kAuto}, {"cp932", ConsoleOption::kCp932}, {"utf-8", ConsoleOption::kUtf8}};
+  for (const auto& [value, expected] : options) {
+    ConsoleOption option = expected == ConsoleOption::kAuto ? ConsoleOption::kUtf8 : ConsoleOption::kAuto;
+    EXPECT_TRUE(ConsoleOptionFromName(value, &option)) << value;
+    EXPECT_EQ(option, expected) << value;
+  }
+  for (const char* value : {"", "UTF-8", "utf8", "sjis", "auto "}) {
+    ConsoleOption option = ConsoleOption::kCp932;
+    EXPECT_FALSE(ConsoleOptionFromName(value, &option)) << value;
+    EXPECT_EQ(option, ConsoleOption::kCp932) << value;  // untouched
+  }
+  EXPECT_EQ(ChooseConsoleEncoding(ConsoleOption::kCp932), ConsoleEncoding::kBytes);
+  EXPECT_EQ(ChooseConsoleEncoding(ConsoleOption::kUtf8), ConsoleEncoding::kUtf8);
 }
 
 // "auto": UTF-8 only for a terminal under a UTF-8 locale. Standard output is
@@ -161,7 +172,7 @@ TEST(ConsoleEncodingOptionTest, AutoWantsATerminalAndAUtf8Locale) {
   for (const Case& c : cases) {
     ::dup2(c.output, 1);
     setenv("LC_ALL", c.locale, 1);
-    chosen.push_back(ChooseConsoleEncoding("auto"));
+    chosen.push_back(ChooseConsoleEncoding(ConsoleOption::kAuto));
   }
   ::dup2(saved_out, 1);
   ::close(saved_out);

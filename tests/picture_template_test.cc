@@ -210,7 +210,7 @@ TEST_F(PictureTemplate, PrintWritesTheTextWithNoLineEnd) {
   const std::string path = ::testing::TempDir() + "kyori_picture_template_console.txt";
   FlushConsoleOutput();
   const platform::FileHandle saved = ConsoleOut;
-  ConsoleOut = platform::OpenFile(path.c_str(), kOpenCreate);
+  ConsoleOut = platform::OpenFile(path.c_str(), platform::OpenMode::kCreate);
   ASSERT_NE(platform::kInvalidHandle, ConsoleOut);
 
   TemplateArguments.numbers[0] = 7;

@@ -195,7 +195,7 @@ TEST_F(PlatformFilesTest, CreateNewFileCreatesOnlyWhatDoesNotExist) {
   ASSERT_NE(file, platform::kInvalidHandle);
   EXPECT_TRUE(platform::WriteFile(file, "abc", 3));
   // Held without sharing, as OpenFile holds files.
-  EXPECT_EQ(platform::OpenFile(fresh.c_str(), 1), platform::kInvalidHandle);
+  EXPECT_EQ(platform::OpenFile(fresh.c_str(), platform::OpenMode::kRead), platform::kInvalidHandle);
   EXPECT_TRUE(platform::CloseFile(file));
   EXPECT_EQ(ReadWholeFile(fresh), "abc");
   EXPECT_EQ(fs::status(fresh).permissions() & fs::perms::all,
@@ -210,14 +210,15 @@ TEST_F(PlatformFilesTest, CreateNewFileCreatesOnlyWhatDoesNotExist) {
   EXPECT_EQ(ReadWholeFile(existing), "kept");
 }
 
-// Mode 4, read shared with other readers: any number of such opens hold one
-// file at once, each reading it from its start; a holder without sharing
-// (modes 0 to 3) and a shared reader keep each other out, either way round.
+// kReadShared, read shared with other readers: any number of such opens hold
+// one file at once, each reading it from its start; a holder without sharing
+// (the other four modes) and a shared reader keep each other out, either way
+// round.
 TEST_F(PlatformFilesTest, SharedReadersCoexistButNotWithAnExclusiveHolder) {
   const std::string data = Path("data.txt");
   WriteWholeFile(data, "3 2");
-  const platform::FileHandle first = platform::OpenFile(data.c_str(), 4);
-  const platform::FileHandle second = platform::OpenFile(data.c_str(), 4);
+  const platform::FileHandle first = platform::OpenFile(data.c_str(), platform::OpenMode::kReadShared);
+  const platform::FileHandle second = platform::OpenFile(data.c_str(), platform::OpenMode::kReadShared);
   ASSERT_NE(first, platform::kInvalidHandle);
   ASSERT_NE(second, platform::kInvalidHandle);
   char bytes[8];
@@ -225,29 +226,32 @@ TEST_F(PlatformFilesTest, SharedReadersCoexistButNotWithAnExclusiveHolder) {
   EXPECT_EQ(std::string(bytes, 3), "3 2");
   EXPECT_EQ(platform::ReadFile(first, bytes, sizeof bytes), 3);
   EXPECT_FALSE(platform::WriteFile(first, "x", 1));  // read only
-  for (int32_t exclusive = 0; exclusive <= 3; ++exclusive) {
-    EXPECT_EQ(platform::OpenFile(data.c_str(), exclusive), platform::kInvalidHandle) << exclusive;
+  for (platform::OpenMode exclusive : {platform::OpenMode::kReadWrite, platform::OpenMode::kRead,
+                                       platform::OpenMode::kCreate, platform::OpenMode::kAppend}) {
+    EXPECT_EQ(platform::OpenFile(data.c_str(), exclusive), platform::kInvalidHandle)
+        << static_cast<int>(exclusive);
   }
   EXPECT_TRUE(platform::CloseFile(first));
-  EXPECT_EQ(platform::OpenFile(data.c_str(), 1), platform::kInvalidHandle);  // the second still reads
+  // the second still reads
+  EXPECT_EQ(platform::OpenFile(data.c_str(), platform::OpenMode::kRead), platform::kInvalidHandle);
   EXPECT_TRUE(platform::CloseFile(second));
-  EXPECT_EQ(ReadWholeFile(data), "3 2");  // the refused mode 2 truncated nothing
+  EXPECT_EQ(ReadWholeFile(data), "3 2");  // the refused kCreate truncated nothing
 
-  const platform::FileHandle held = platform::OpenFile(data.c_str(), 1);
+  const platform::FileHandle held = platform::OpenFile(data.c_str(), platform::OpenMode::kRead);
   ASSERT_NE(held, platform::kInvalidHandle);
-  EXPECT_EQ(platform::OpenFile(data.c_str(), 4), platform::kInvalidHandle);
+  EXPECT_EQ(platform::OpenFile(data.c_str(), platform::OpenMode::kReadShared), platform::kInvalidHandle);
   EXPECT_TRUE(platform::CloseFile(held));
-  const platform::FileHandle again = platform::OpenFile(data.c_str(), 4);
+  const platform::FileHandle again = platform::OpenFile(data.c_str(), platform::OpenMode::kReadShared);
   EXPECT_NE(again, platform::kInvalidHandle);
   EXPECT_TRUE(platform::CloseFile(again));
 
-  // Like mode 1, the file must exist; a folder never opens; 5 is no mode.
+  // Like kRead, the file must exist; a folder never opens; 5 is no mode.
   fs::create_directory(Path("folder"));
   for (const std::string& name : {Path("missing.txt"), Path("folder"), std::string()}) {
-    EXPECT_EQ(platform::OpenFile(name.c_str(), 4), platform::kInvalidHandle) << name;
+    EXPECT_EQ(platform::OpenFile(name.c_str(), platform::OpenMode::kReadShared), platform::kInvalidHandle) << name;
   }
   EXPECT_FALSE(fs::exists(Path("missing.txt")));
-  EXPECT_EQ(platform::OpenFile(data.c_str(), 5), platform::kInvalidHandle);
+  EXPECT_EQ(platform::OpenFile(data.c_str(), static_cast<platform::OpenMode>(5)), platform::kInvalidHandle);
 }
 
 TEST_F(PlatformFilesTest, RenameFileReplacesTheTarget) {

@@ -59,35 +59,37 @@ void CheckFilesNamedInShiftJis() {
   Check(Exists(L"\u8868.txt"), "the file has its Japanese name");
   Check(platform::WriteFile(file, "new", 3), "WriteFile");
   Check(platform::FlushToDisk(file), "FlushToDisk");
-  Check(platform::OpenFile(table, 1) == platform::kInvalidHandle, "no sharing while created");
+  Check(platform::OpenFile(table, platform::OpenMode::kRead) == platform::kInvalidHandle, "no sharing while created");
   Check(platform::SameFile(table, ".\\\x95\x5C.txt"), "SameFile while held");
   Check(platform::CloseFile(file), "CloseFile");
   Check(platform::CreateNewFile(table) == platform::kInvalidHandle, "CreateNewFile of an existing file");
   Check(!platform::FlushToDisk(platform::kInvalidHandle), "FlushToDisk of no file");
 
-  file = platform::OpenFile(distance, 2);
+  file = platform::OpenFile(distance, platform::OpenMode::kCreate);
   Check(file != platform::kInvalidHandle && platform::WriteFile(file, "old", 3) && platform::CloseFile(file),
         "OpenFile of a Shift-JIS name");
   Check(!platform::SameFile(table, distance), "SameFile of two files");
   Check(!platform::SameFile(table, "missing.txt"), "SameFile of a missing file");
   Check(platform::RenameFile(table, distance), "RenameFile over an existing file");
   Check(!Exists(L"\u8868.txt"), "the renamed file is gone");
-  file = platform::OpenFile(distance, 1);
+  file = platform::OpenFile(distance, platform::OpenMode::kRead);
   char bytes[8] = {};
   Check(platform::ReadFile(file, bytes, sizeof bytes) == 3 && std::string(bytes) == "new", "the rename replaced");
   platform::CloseFile(file);
   Check(!platform::RenameFile("missing.txt", distance), "RenameFile of a missing file");
 
-  // Read shared with other readers (mode 4): two at once, but neither beside
-  // a holder without sharing.
-  platform::FileHandle reader = platform::OpenFile(distance, 4);
-  platform::FileHandle other = platform::OpenFile(distance, 4);
+  // Read shared with other readers (kReadShared): two at once, but neither
+  // beside a holder without sharing.
+  platform::FileHandle reader = platform::OpenFile(distance, platform::OpenMode::kReadShared);
+  platform::FileHandle other = platform::OpenFile(distance, platform::OpenMode::kReadShared);
   Check(reader != platform::kInvalidHandle && other != platform::kInvalidHandle, "two shared readers at once");
-  Check(platform::OpenFile(distance, 1) == platform::kInvalidHandle, "no exclusive open beside shared readers");
+  Check(platform::OpenFile(distance, platform::OpenMode::kRead) == platform::kInvalidHandle,
+        "no exclusive open beside shared readers");
   platform::CloseFile(reader);
   platform::CloseFile(other);
-  file = platform::OpenFile(distance, 1);
-  Check(platform::OpenFile(distance, 4) == platform::kInvalidHandle, "no shared reader beside an exclusive open");
+  file = platform::OpenFile(distance, platform::OpenMode::kRead);
+  Check(platform::OpenFile(distance, platform::OpenMode::kReadShared) == platform::kInvalidHandle,
+        "no shared reader beside an exclusive open");
   platform::CloseFile(file);
 
   Check(CreateDirectoryW(L"\u30D5\u30A9\u30EB\u30C0", nullptr) != 0, "CreateDirectoryW");
@@ -98,7 +100,7 @@ void CheckFilesNamedInShiftJis() {
 
   // The same file by its UTF-8 name.
   platform::SetFileNameEncoding(platform::NameEncoding::kUtf8);
-  file = platform::OpenFile("距離.txt", 1);
+  file = platform::OpenFile("距離.txt", platform::OpenMode::kRead);
   Check(file != platform::kInvalidHandle, "OpenFile of a UTF-8 name");
   platform::CloseFile(file);
   Check(platform::IsDirectory("フォルダ"), "IsDirectory of a UTF-8 name");
