@@ -132,7 +132,9 @@ TEST_F(OutputFiles, CommitPutsEveryOutputInPlaceOrNone) {
     if (second_fails) fs::create_directory(Path("b"));
     EXPECT_EQ(set.Commit(), second_fails ? 1 : -1);
     EXPECT_EQ(Get("a"), second_fails ? "old a" : "new a");
-    if (!second_fails) EXPECT_EQ(Get("b"), "new b");
+    if (!second_fails) {
+      EXPECT_EQ(Get("b"), "new b");
+    }
     EXPECT_EQ(Listing(), (std::vector<std::string>{"a", "b"}));
   }
 }
