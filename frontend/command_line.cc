@@ -1,5 +1,6 @@
 #include "frontend/command_line.h"
 
+#include <cstddef>
 #include <cstdlib>
 #include <initializer_list>
 #include <string_view>
@@ -21,36 +22,22 @@ constexpr std::pair<TreeMethod, std::string_view> kTreeMethods[] = {
     {TreeMethod::kWard, "ward"},       {TreeMethod::kNeighborJoining, "nj"},
 };
 
-bool ParseTreeMethod(std::string_view value, TreeMethod& method) {
-  for (const auto& [m, name] : kTreeMethods) {
+constexpr std::pair<HeadingEncoding, std::string_view> kEncodings[] = {
+    {HeadingEncoding::kCp932, "cp932"}, {HeadingEncoding::kUtf8, "utf-8"}};
+constexpr std::pair<Arithmetic, std::string_view> kArithmetics[] = {
+    {Arithmetic::kCompatible, "compatible"}, {Arithmetic::kAccurate, "accurate"}};
+
+// The choice `value` names in `choices`; false (and `choice` as it was)
+// when it names none.
+template <typename Choice, std::size_t N>
+bool ParseChoice(std::string_view value, const std::pair<Choice, std::string_view> (&choices)[N], Choice& choice) {
+  for (const auto& [c, name] : choices) {
     if (value == name) {
-      method = m;
+      choice = c;
       return true;
     }
   }
   return false;
-}
-
-bool ParseEncoding(std::string_view value, HeadingEncoding& encoding) {
-  if (value == "cp932") {
-    encoding = HeadingEncoding::kCp932;
-  } else if (value == "utf-8") {
-    encoding = HeadingEncoding::kUtf8;
-  } else {
-    return false;
-  }
-  return true;
-}
-
-bool ParseArithmetic(std::string_view value, Arithmetic& arithmetic) {
-  if (value == "compatible") {
-    arithmetic = Arithmetic::kCompatible;
-  } else if (value == "accurate") {
-    arithmetic = Arithmetic::kAccurate;
-  } else {
-    return false;
-  }
-  return true;
 }
 
 // The number of threads: a whole number from 1 to 1024.
@@ -69,9 +56,9 @@ bool ParseJobs(const std::string& value, int& jobs) {
 bool Assign(std::string_view name, const std::string& value, CommandLine& line) {
   if (name == "--console") return ConsoleOptionFromName(value, &line.console);
   line.batch_options = true;
-  if (name == "--encoding") return ParseEncoding(value, line.encoding);
-  if (name == "--arithmetic") return ParseArithmetic(value, line.arithmetic);
-  if (name == "--method") return ParseTreeMethod(value, line.method);
+  if (name == "--encoding") return ParseChoice(value, kEncodings, line.encoding);
+  if (name == "--arithmetic") return ParseChoice(value, kArithmetics, line.arithmetic);
+  if (name == "--method") return ParseChoice(value, kTreeMethods, line.method);
   if (name == "--jobs") return ParseJobs(value, line.jobs);
   std::string& file = name == "--tree" ? line.tree : name == "--phylip" ? line.phylip : line.svg;
   file = value;

@@ -59,7 +59,7 @@ def file_size_limit(limit):
 
 
 class OutputCase(bs.BatchTestCase):
-    """A folder with the data and an old version of every output."""
+    """A folder with the data and the earlier contents of every output."""
 
     def prepared(self, data=SMALL):
         folder = self.folder()
