@@ -106,7 +106,8 @@ void OutputFile::KeepOldFile() {
   if (!Exists(name_) || platform::IsDirectory(name_.c_str())) return;
   const std::string folder = FolderPrefix(name_);
   for (int attempt = 0; attempt < kNamesToTry; ++attempt) {
-    Aside aside{NameAside(folder, attempt), platform::RemoveIfEnded(NameAside(folder, attempt).c_str())};
+    Aside aside{NameAside(folder, attempt), -1};
+    aside.slot = platform::RemoveIfEnded(aside.name.c_str());
     if (aside.slot < 0) return;
     if (platform::LinkFile(name_.c_str(), aside.name.c_str())) {
       old_file_ = aside;

@@ -94,10 +94,6 @@ bool RemoveFile(const char* name);
 // (st_dev and st_ino; Windows: volume serial and file index).
 bool SameFile(const char* a, const char* b);
 
-// The open handle (standard input, say) is the file `name` names, through
-// any path or link.
-bool IsHandleOfFile(FileHandle file, const char* name);
-
 // `name` exists and is a directory.
 bool IsDirectory(const char* name);
 

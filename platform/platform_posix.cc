@@ -266,16 +266,6 @@ bool SameFile(const char* a, const char* b) {
   return first.st_dev == second.st_dev && first.st_ino == second.st_ino;
 }
 
-bool IsHandleOfFile(FileHandle file, const char* name) {
-  struct stat first;
-  struct stat second;
-  if (file == kInvalidHandle || name == nullptr || ::fstat(static_cast<int>(file), &first) != 0 ||
-      ::stat(name, &second) != 0) {
-    return false;
-  }
-  return first.st_dev == second.st_dev && first.st_ino == second.st_ino;
-}
-
 bool IsDirectory(const char* name) {
   struct stat info;
   return name != nullptr && ::stat(name, &info) == 0 && S_ISDIR(info.st_mode);

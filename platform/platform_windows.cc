@@ -310,17 +310,6 @@ bool SameFile(const char* a, const char* b) {
          first.nFileIndexHigh == second.nFileIndexHigh && first.nFileIndexLow == second.nFileIndexLow;
 }
 
-bool IsHandleOfFile(FileHandle file, const char* name) {
-  BY_HANDLE_FILE_INFORMATION first;
-  BY_HANDLE_FILE_INFORMATION second;
-  if (file == kInvalidHandle || !GetFileInformationByHandle(AsHandle(file), &first) ||
-      !IdentityOf(name, &second)) {
-    return false;
-  }
-  return first.dwVolumeSerialNumber == second.dwVolumeSerialNumber &&
-         first.nFileIndexHigh == second.nFileIndexHigh && first.nFileIndexLow == second.nFileIndexLow;
-}
-
 bool IsDirectory(const char* name) {
   const std::wstring wide = WideName(name);
   if (wide.empty()) return false;
