@@ -15,6 +15,8 @@
 #include <cstddef>
 #include <vector>
 
+#include "kernels/condensed_index.h"
+
 namespace kyori::analysis {
 
 struct Distances {
@@ -22,21 +24,9 @@ struct Distances {
   std::vector<double> condensed;  // n(n-1)/2 values in the order above
 };
 
-// n(n-1)/2; 0 for n < 2.
-inline std::size_t CondensedSize(int n) {
-  return n < 2 ? 0 : static_cast<std::size_t>(n) * static_cast<std::size_t>(n - 1) / 2;
-}
-
-// Position of the pair {i, j} (i != j, either order) in the condensed values.
-inline std::size_t CondensedIndex(int n, int i, int j) {
-  if (i > j) {
-    const int t = i;
-    i = j;
-    j = t;
-  }
-  const std::size_t si = static_cast<std::size_t>(i);
-  return static_cast<std::size_t>(n) * si - si * (si + 1) / 2 + static_cast<std::size_t>(j - i - 1);
-}
+// CondensedSize(n) and CondensedIndex(n, i, j), the layout above.
+using kyori::CondensedIndex;
+using kyori::CondensedSize;
 
 // The distance of i and j; 0 when i == j.
 inline double DistanceAt(const Distances& d, int i, int j) {

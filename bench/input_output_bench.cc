@@ -11,8 +11,8 @@
 #include <string>
 #include <string_view>
 
-#include "app/calculator_data.h"
-#include "app/report.h"
+#include "dialogue/calculator_data.h"
+#include "dialogue/report.h"
 #include "text/byte_string.h"
 #include "io/channels.h"
 #include "io/input_statement.h"

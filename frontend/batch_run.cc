@@ -18,11 +18,11 @@
 #include "analysis/phylip.h"
 #include "analysis/svg.h"
 #include "analysis/tree.h"
-#include "app/collection.h"
-#include "app/collection_arithmetic.h"
-#include "app/collection_memory.h"
-#include "app/collection_reader.h"
-#include "app/collection_report.h"
+#include "batch/collection.h"
+#include "batch/collection_arithmetic.h"
+#include "batch/collection_memory.h"
+#include "batch/collection_reader.h"
+#include "batch/collection_report.h"
 #include "frontend/batch_texts.h"
 #include "frontend/output_set.h"
 #include "io/channels.h"
@@ -76,7 +76,7 @@ std::string Gibibytes(std::uint64_t bytes) {
 }
 
 // The memory the run will hold at its peak, from the counts and the options
-// (app/collection_memory.h), with the most threads up to run.jobs that fit
+// (batch/collection_memory.h), with the most threads up to run.jobs that fit
 // in the machine's memory: run.jobs is lowered to that number. When not
 // even one thread fits, the figure for one thread.
 std::uint64_t MemoryNeeded(BatchRun& run, const Collection& c) {

@@ -20,7 +20,7 @@
 #include <vector>
 
 #include "analysis/linkage.h"
-#include "app/collection_arithmetic.h"
+#include "batch/collection_arithmetic.h"
 #include "io/console_encoding.h"
 
 namespace kyori {

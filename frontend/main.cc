@@ -3,7 +3,7 @@
 #include <string>
 #include <vector>
 
-#include "app/run_sequence.h"
+#include "dialogue/run_sequence.h"
 #include "frontend/batch_run.h"
 #include "frontend/command_line.h"
 #include "frontend/help.h"

@@ -25,7 +25,7 @@
 #include <string>
 #include <string_view>
 
-#include "app/run_sequence.h"
+#include "dialogue/run_sequence.h"
 #include "fuzz/global_state.h"
 #include "text/byte_string.h"
 

@@ -5,7 +5,7 @@
 #ifndef KYORI_FUZZ_GLOBAL_STATE_H_
 #define KYORI_FUZZ_GLOBAL_STATE_H_
 
-#include "app/calculator_data.h"
+#include "dialogue/calculator_data.h"
 #include "convert/picture_template.h"
 #include "text/byte_string.h"
 #include "io/channels.h"

@@ -1,7 +1,7 @@
 // The memory plan of a batch run: the bytes a pair each combination of
 // options holds at its peak, the worked example of the header, and the
 // number of threads that fit under a limit.
-#include "app/collection_memory.h"
+#include "batch/collection_memory.h"
 
 #include <gtest/gtest.h>
 

@@ -1,6 +1,6 @@
 // A collection from the bytes of its data file to its report: reading
-// (app/collection_reader.h), both arithmetics' standardization and distances
-// (app/collection_arithmetic.h) and the report (app/collection_report.h),
+// (batch/collection_reader.h), both arithmetics' standardization and distances
+// (batch/collection_arithmetic.h) and the report (batch/collection_report.h),
 // against values worked out by hand.
 //
 // The small collection: three varieties, two traits,
@@ -16,10 +16,10 @@
 #include <string>
 #include <vector>
 
-#include "app/collection.h"
-#include "app/collection_arithmetic.h"
-#include "app/collection_reader.h"
-#include "app/collection_report.h"
+#include "batch/collection.h"
+#include "batch/collection_arithmetic.h"
+#include "batch/collection_reader.h"
+#include "batch/collection_report.h"
 #include "io/channels.h"
 #include "io/file_writer.h"
 #include "platform/platform.h"
@@ -143,9 +143,9 @@ TEST_F(CollectionPipelineTest, TheTriangleHoldsEachPairOnce) {
   ASSERT_EQ(compatible.words.size(), 3u);
   EXPECT_FALSE(compatible.rooted);
   // Pairs in the order x-y, x-z, y-z: the squared distances in single.
-  EXPECT_EQ(SingleOfBits(compatible.words[Condensed(3, 0, 1)]), 5.0f);
-  EXPECT_EQ(SingleOfBits(compatible.words[Condensed(3, 0, 2)]), 5.0f);
-  EXPECT_EQ(SingleOfBits(compatible.words[Condensed(3, 1, 2)]), 2.0f);
+  EXPECT_EQ(SingleOfBits(compatible.words[CondensedIndex(3, 0, 1)]), 5.0f);
+  EXPECT_EQ(SingleOfBits(compatible.words[CondensedIndex(3, 0, 2)]), 5.0f);
+  EXPECT_EQ(SingleOfBits(compatible.words[CondensedIndex(3, 1, 2)]), 2.0f);
   // The program's own root is within an ulp or so of the true one.
   const std::vector<double> roots = CondensedDistances(compatible, 1);
   const double expected[] = {std::sqrt(5.0), std::sqrt(5.0), std::sqrt(2.0)};

@@ -1,4 +1,4 @@
-// The report's cells (app/report_cells.h): which numbers print as the zero
+// The report's cells (kernels/report_cells.h): which numbers print as the zero
 // cell, the cut to 8 characters, and the four-byte packing of distance cells.
 //
 // A packed cell holds up to 8 characters of "0123456789.-e+" (14 of them), so
@@ -6,7 +6,7 @@
 // 6 characters (8.2 million) is packed and unpacked here; for 7 and 8
 // characters every character at every position, and the texts that real
 // distances give.
-#include "app/report_cells.h"
+#include "kernels/report_cells.h"
 
 #include <gtest/gtest.h>
 

@@ -1,6 +1,6 @@
 // The run sequence in-process: every text it makes is released by its end,
 // on the normal path and on each early end.
-#include "app/run_sequence.h"
+#include "dialogue/run_sequence.h"
 
 #include <fcntl.h>
 #include <gtest/gtest.h>

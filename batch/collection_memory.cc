@@ -1,8 +1,8 @@
-#include "app/collection_memory.h"
+#include "batch/collection_memory.h"
 
 #include <algorithm>
 
-#include "app/collection_report.h"
+#include "batch/collection_report.h"
 
 namespace kyori {
 namespace {

@@ -7,8 +7,8 @@
 // out by trait: the value of variety i for trait j (both 0-based) is
 // values[j * varieties + i]. Names and values that the file does not hold
 // (it ends early) stay empty and 0, as in the dialogue.
-#ifndef KYORI_APP_COLLECTION_H_
-#define KYORI_APP_COLLECTION_H_
+#ifndef KYORI_BATCH_COLLECTION_H_
+#define KYORI_BATCH_COLLECTION_H_
 
 #include <cstddef>
 #include <cstdint>
@@ -39,4 +39,4 @@ struct Collection {
 
 }  // namespace kyori
 
-#endif  // KYORI_APP_COLLECTION_H_
+#endif  // KYORI_BATCH_COLLECTION_H_

@@ -16,14 +16,15 @@
 // deviation 0.1290994..., while the single-precision sum of squares
 // (about 1.6e7, a unit in its last place is 1 or 2) cannot hold the
 // deviations' squares (0.05 in all): the compatible spread is far off.
-#ifndef KYORI_APP_COLLECTION_ARITHMETIC_H_
-#define KYORI_APP_COLLECTION_ARITHMETIC_H_
+#ifndef KYORI_BATCH_COLLECTION_ARITHMETIC_H_
+#define KYORI_BATCH_COLLECTION_ARITHMETIC_H_
 
 #include <cstddef>
 #include <cstdint>
 #include <vector>
 
-#include "app/collection.h"
+#include "batch/collection.h"
+#include "kernels/condensed_index.h"
 
 namespace kyori {
 
@@ -58,7 +59,7 @@ struct SpreadDifference {
 std::vector<SpreadDifference> CompareSpreads(const Collection& c, double tolerance);
 
 // The distances between all pairs, one triangle: pair (i, j), i < j, at
-// index Condensed(n, i, j). Four bytes a pair while the report is written:
+// index CondensedIndex(n, i, j). Four bytes a pair while the report is written:
 // the compatible squared distances (single precision, held as their bits)
 // become, one for one, the pairs' report cells (PackedCell), so that each
 // root is taken and each number formatted once although every pair is
@@ -71,10 +72,6 @@ struct DistanceTriangle {
   std::vector<double> roots;    // the distances: accurate, or compatible after TakeRoots
   bool rooted = false;          // `roots` holds the distances
 };
-
-inline std::size_t Condensed(std::size_t n, std::size_t i, std::size_t j) {
-  return i * n - i * (i + 1) / 2 + (j - i - 1);
-}
 
 // The triangle of a standardized collection, the rows split across `jobs`
 // threads; the same bits for every number of jobs.
@@ -113,4 +110,4 @@ TriangleMemory DistancesMemory(int varieties, Arithmetic arithmetic, bool keep_r
 
 }  // namespace kyori
 
-#endif  // KYORI_APP_COLLECTION_ARITHMETIC_H_
+#endif  // KYORI_BATCH_COLLECTION_ARITHMETIC_H_

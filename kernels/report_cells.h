@@ -6,8 +6,8 @@
 // Examples (standardized): 1.234567891 -> "1.234567", -0.5 -> "-0.5",
 // 0 -> "0.000000", 0.00002 ("2.00000000000000e-05") -> "2.000000".
 // Examples (distance): 0.000001 -> "0.000000", 2.5 -> "2.5".
-#ifndef KYORI_APP_REPORT_CELLS_H_
-#define KYORI_APP_REPORT_CELLS_H_
+#ifndef KYORI_KERNELS_REPORT_CELLS_H_
+#define KYORI_KERNELS_REPORT_CELLS_H_
 
 #include <cstdint>
 #include <string_view>
@@ -46,4 +46,4 @@ char* AppendCells(const double* values, int count, ZeroRule rule, char* out);
 
 }  // namespace kyori
 
-#endif  // KYORI_APP_REPORT_CELLS_H_
+#endif  // KYORI_KERNELS_REPORT_CELLS_H_

@@ -1,4 +1,4 @@
-#include "app/report.h"
+#include "dialogue/report.h"
 
 #include <cmath>
 #include <cstdint>
@@ -6,9 +6,9 @@
 #include <memory>
 #include <string_view>
 
-#include "app/calculator_data.h"
-#include "app/console_lines.h"
-#include "app/report_cells.h"
+#include "dialogue/calculator_data.h"
+#include "dialogue/console_lines.h"
+#include "kernels/report_cells.h"
 #include "convert/number_to_text.h"
 #include "convert/picture_template.h"
 #include "io/template_printer.h"

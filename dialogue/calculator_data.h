@@ -7,8 +7,8 @@
 // (compared as doubles) and add 1 after each pass; a counter becomes an array
 // index by rounding to the nearest integer. The run refuses counts of 301 or
 // more right after reading them, so no index goes past 300.
-#ifndef KYORI_APP_CALCULATOR_DATA_H_
-#define KYORI_APP_CALCULATOR_DATA_H_
+#ifndef KYORI_DIALOGUE_CALCULATOR_DATA_H_
+#define KYORI_DIALOGUE_CALCULATOR_DATA_H_
 
 #include <cstdint>
 
@@ -43,4 +43,4 @@ void ClearCalculatorData();
 
 }  // namespace kyori
 
-#endif  // KYORI_APP_CALCULATOR_DATA_H_
+#endif  // KYORI_DIALOGUE_CALCULATOR_DATA_H_

@@ -1,10 +1,11 @@
-#include "app/data_file.h"
+#include "dialogue/data_file.h"
 
 #include <cstring>
 #include <string_view>
 
-#include "app/calculator_data.h"
-#include "app/console_lines.h"
+#include "dialogue/calculator_data.h"
+#include "dialogue/console_lines.h"
+#include "kernels/data_fields.h"
 #include "convert/number_to_text.h"
 #include "convert/picture_template.h"
 #include "io/template_printer.h"
@@ -19,15 +20,9 @@ namespace {
 constexpr int32_t kDataChannel = 1;
 constexpr int kNameWidth = 10;
 
-void ReadNumber(double* target) {
-  SetSingleTarget(target, KindFloat64);
-  ReadFromChannel(kDataChannel);
-}
+void ReadNumber(double* target) { ReadNumberField(kDataChannel, target); }
 
-void ReadName(ByteString* target) {
-  SetSingleTarget(target, KindText);
-  ReadFromChannel(kDataChannel);
-}
+void ReadName(ByteString* target) { ReadNameField(kDataChannel, target); }
 
 // The counts line: the variety count through "##" (two places, cut when
 // wider), the trait count in the general format.

@@ -1,4 +1,4 @@
-#include "app/collection_arithmetic.h"
+#include "batch/collection_arithmetic.h"
 
 #include <algorithm>
 #include <cmath>
@@ -10,9 +10,9 @@
 #endif
 
 #include "platform/parallel_for.h"
-#include "app/report_cells.h"
-#include "app/squared_distances.h"
-#include "app/standardize.h"
+#include "kernels/report_cells.h"
+#include "kernels/squared_distances.h"
+#include "kernels/standardize_trait.h"
 #include "convert/number_to_text.h"
 #include "numeric/elementary.h"
 
@@ -145,7 +145,7 @@ void FillTriangle(const Collection& c, int jobs, Accumulate accumulate, Store st
     accumulate(c.values.data(), n, c.traits, first, rows, sums);
     for (int r = 0; r < rows; ++r) {
       const int i = first + r;
-      for (int k = i + 1; k < n; ++k) store(Condensed(n, i, k), sums[r][k - first]);
+      for (int k = i + 1; k < n; ++k) store(CondensedIndex(n, i, k), sums[r][k - first]);
     }
   });
 }

@@ -1,7 +1,7 @@
 // Small writers the calculator uses for its dialogue and report: a literal
 // copied into a new text and handed on, with or without CR LF.
-#ifndef KYORI_APP_CONSOLE_LINES_H_
-#define KYORI_APP_CONSOLE_LINES_H_
+#ifndef KYORI_DIALOGUE_CONSOLE_LINES_H_
+#define KYORI_DIALOGUE_CONSOLE_LINES_H_
 
 #include <cstdint>
 #include <string_view>
@@ -21,9 +21,6 @@ void WriteConsoleLine(std::string_view bytes);
 // `bytes` and CR LF as one write to `channel`.
 void WriteChannelLine(int32_t channel, std::string_view bytes);
 
-// Fills the input statement's target list with the one target given.
-void SetSingleTarget(void* address, int32_t kind);
-
 }  // namespace kyori
 
-#endif  // KYORI_APP_CONSOLE_LINES_H_
+#endif  // KYORI_DIALOGUE_CONSOLE_LINES_H_

@@ -1,13 +1,14 @@
-#include "app/run_sequence.h"
+#include "dialogue/run_sequence.h"
 
 #include <initializer_list>
 #include <string_view>
 
-#include "app/calculator_data.h"
-#include "app/console_lines.h"
-#include "app/data_file.h"
-#include "app/report.h"
-#include "app/standardize.h"
+#include "dialogue/calculator_data.h"
+#include "dialogue/console_lines.h"
+#include "dialogue/data_file.h"
+#include "dialogue/report.h"
+#include "kernels/data_fields.h"
+#include "dialogue/calculation.h"
 #include "convert/number_to_text.h"
 #include "convert/picture_template.h"
 #include "io/channels.h"

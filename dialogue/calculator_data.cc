@@ -1,4 +1,4 @@
-#include "app/calculator_data.h"
+#include "dialogue/calculator_data.h"
 
 #include <cstring>
 

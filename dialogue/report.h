@@ -7,10 +7,10 @@
 // blank-separated for a spreadsheet: every data line ends in two blanks and
 // CR LF. The console copy of the distance table adds a header row of column
 // numbers, and a row number and padded name in front of each row.
-#ifndef KYORI_APP_REPORT_H_
-#define KYORI_APP_REPORT_H_
+#ifndef KYORI_DIALOGUE_REPORT_H_
+#define KYORI_DIALOGUE_REPORT_H_
 
-#include "app/report_cells.h"
+#include "kernels/report_cells.h"
 
 namespace kyori {
 
@@ -21,4 +21,4 @@ void WriteDistanceSection();
 
 }  // namespace kyori
 
-#endif  // KYORI_APP_REPORT_H_
+#endif  // KYORI_DIALOGUE_REPORT_H_

@@ -1,4 +1,4 @@
-#include "app/squared_distances.h"
+#include "kernels/squared_distances.h"
 
 #include <algorithm>
 

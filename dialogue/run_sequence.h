@@ -1,8 +1,8 @@
 // The calculator's run from start to end: introduction, data-file prompt,
 // reading and echo, standardization, output-file prompt, report with the
 // distances, closing advice and final prompt; or the early stops.
-#ifndef KYORI_APP_RUN_SEQUENCE_H_
-#define KYORI_APP_RUN_SEQUENCE_H_
+#ifndef KYORI_DIALOGUE_RUN_SEQUENCE_H_
+#define KYORI_DIALOGUE_RUN_SEQUENCE_H_
 
 namespace kyori {
 
@@ -13,4 +13,4 @@ int RunKyori();
 
 }  // namespace kyori
 
-#endif  // KYORI_APP_RUN_SEQUENCE_H_
+#endif  // KYORI_DIALOGUE_RUN_SEQUENCE_H_

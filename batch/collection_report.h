@@ -15,14 +15,14 @@
 // <h1> and <h2> the headings, each ending in a blank):
 //   "<h1>\r\n-0.70710  \r\n0.707106  \r\n<h2>\r\n"
 //   "a  0.000000 1.414213  \r\nb  1.414213 0.000000  \r\n"
-#ifndef KYORI_APP_COLLECTION_REPORT_H_
-#define KYORI_APP_COLLECTION_REPORT_H_
+#ifndef KYORI_BATCH_COLLECTION_REPORT_H_
+#define KYORI_BATCH_COLLECTION_REPORT_H_
 
 #include <cstdint>
 #include <string_view>
 
-#include "app/collection.h"
-#include "app/collection_arithmetic.h"
+#include "batch/collection.h"
+#include "batch/collection_arithmetic.h"
 #include "io/file_writer.h"
 
 namespace kyori {
@@ -49,4 +49,4 @@ std::uint64_t ReportMemory(int varieties, int traits, int jobs);
 
 }  // namespace kyori
 
-#endif  // KYORI_APP_COLLECTION_REPORT_H_
+#endif  // KYORI_BATCH_COLLECTION_REPORT_H_

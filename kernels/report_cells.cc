@@ -1,4 +1,4 @@
-#include "app/report_cells.h"
+#include "kernels/report_cells.h"
 
 #include <cmath>
 #include <cstring>

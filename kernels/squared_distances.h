@@ -10,8 +10,8 @@
 //
 // Example: with one trait, standardized values 1 and -0.5 give the squared
 // distance 2.25f; with two traits (1, 2) and (0, 0) give 1 + 4 = 5.0f.
-#ifndef KYORI_APP_SQUARED_DISTANCES_H_
-#define KYORI_APP_SQUARED_DISTANCES_H_
+#ifndef KYORI_KERNELS_SQUARED_DISTANCES_H_
+#define KYORI_KERNELS_SQUARED_DISTANCES_H_
 
 #include <cstddef>
 #include <vector>
@@ -34,4 +34,4 @@ void AccumulateSquaredRows(const double* by_trait, int varieties, int traits, in
 
 }  // namespace kyori
 
-#endif  // KYORI_APP_SQUARED_DISTANCES_H_
+#endif  // KYORI_KERNELS_SQUARED_DISTANCES_H_

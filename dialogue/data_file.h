@@ -5,8 +5,8 @@
 // for each variety its name and one value per trait. Each field is read by its
 // own input statement with one target. Counts of 301 or more are refused right
 // after both are read, before anything is echoed.
-#ifndef KYORI_APP_DATA_FILE_H_
-#define KYORI_APP_DATA_FILE_H_
+#ifndef KYORI_DIALOGUE_DATA_FILE_H_
+#define KYORI_DIALOGUE_DATA_FILE_H_
 
 namespace kyori {
 
@@ -18,4 +18,4 @@ DataFileOutcome ReadDataFile();
 
 }  // namespace kyori
 
-#endif  // KYORI_APP_DATA_FILE_H_
+#endif  // KYORI_DIALOGUE_DATA_FILE_H_

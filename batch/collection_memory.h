@@ -28,12 +28,12 @@
 // of chunk buffers, 33,554,432 for the program, 64,000 of values and
 // 1,536,192 of names: 419,794,752 bytes (400.4 MiB). With --tree (average)
 // the analyses hold 20 bytes a pair and the tree: 679,682,624 bytes.
-#ifndef KYORI_APP_COLLECTION_MEMORY_H_
-#define KYORI_APP_COLLECTION_MEMORY_H_
+#ifndef KYORI_BATCH_COLLECTION_MEMORY_H_
+#define KYORI_BATCH_COLLECTION_MEMORY_H_
 
 #include <cstdint>
 
-#include "app/collection_arithmetic.h"
+#include "batch/collection_arithmetic.h"
 
 namespace kyori {
 
@@ -65,4 +65,4 @@ int JobsWithin(int varieties, int traits, RunShape shape, std::uint64_t limit);
 
 }  // namespace kyori
 
-#endif  // KYORI_APP_COLLECTION_MEMORY_H_
+#endif  // KYORI_BATCH_COLLECTION_MEMORY_H_

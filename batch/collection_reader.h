@@ -9,12 +9,12 @@
 //                         values, into storage sized by the counts.
 // Example: "3 2\nA,B\nx,1 2\ny,3 4\nz,5 6\n" gives counts 3 and 2, trait
 // names A and B, variety names x, y, z and values by trait 1 3 5 | 2 4 6.
-#ifndef KYORI_APP_COLLECTION_READER_H_
-#define KYORI_APP_COLLECTION_READER_H_
+#ifndef KYORI_BATCH_COLLECTION_READER_H_
+#define KYORI_BATCH_COLLECTION_READER_H_
 
 #include <cstdint>
 
-#include "app/collection.h"
+#include "batch/collection.h"
 
 namespace kyori {
 
@@ -27,4 +27,4 @@ void ReadCollectionBody(int32_t channel, Collection& c);
 
 }  // namespace kyori
 
-#endif  // KYORI_APP_COLLECTION_READER_H_
+#endif  // KYORI_BATCH_COLLECTION_READER_H_

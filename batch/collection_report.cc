@@ -1,11 +1,11 @@
-#include "app/collection_report.h"
+#include "batch/collection_report.h"
 
 #include <algorithm>
 #include <string>
 #include <vector>
 
 #include "platform/parallel_for.h"
-#include "app/report_cells.h"
+#include "kernels/report_cells.h"
 
 namespace kyori {
 namespace {
@@ -80,7 +80,7 @@ void WriteCollectionReport(const Collection& c, const DistanceTriangle& d, const
       if (j == row) {
         end = std::copy(kZeroCell.begin(), kZeroCell.end(), end);  // a variety's distance to itself
       } else {
-        end = UnpackCell(d.words[j < row ? Condensed(size, j, row) : Condensed(size, row, j)], end);
+        end = UnpackCell(d.words[CondensedIndex(size, row, j)], end);
       }
       *end++ = ' ';
     }
