@@ -5,10 +5,6 @@
 #include <cstdlib>
 #include <cstring>
 
-#if defined(__SSE2__)
-#include <emmintrin.h>
-#endif
-
 #include "platform/parallel_for.h"
 #include "kernels/report_cells.h"
 #include "kernels/squared_distances.h"
@@ -87,46 +83,6 @@ TraitStop StandardizeAccurate(Collection& c) {
   return {};
 }
 
-// For each of R rows r: sums[r][t] += (values[t] - x[r])^2 in double, t in
-// [0, count); two sums per SSE2 instruction, each rounding as the scalar
-// operations do.
-template <int R>
-void AddSquaredDifferencesDouble(const double* values, const double* x, double* const* sums, int count) {
-  int t = 0;
-#if defined(__SSE2__)
-  __m128d vx[R];
-  for (int r = 0; r < R; ++r) vx[r] = _mm_set1_pd(x[r]);
-  for (; t + 2 <= count; t += 2) {
-    const __m128d v = _mm_loadu_pd(values + t);
-    for (int r = 0; r < R; ++r) {
-      const __m128d d = _mm_sub_pd(v, vx[r]);
-      _mm_storeu_pd(sums[r] + t, _mm_add_pd(_mm_loadu_pd(sums[r] + t), _mm_mul_pd(d, d)));
-    }
-  }
-#endif
-  for (; t < count; ++t) {
-    for (int r = 0; r < R; ++r) {
-      const double d = values[t] - x[r];
-      sums[r][t] = sums[r][t] + d * d;
-    }
-  }
-}
-
-void AccumulateSquaredRowsDouble(const double* by_trait, int varieties, int traits, int first, int rows,
-                                 double* const* sums) {
-  const int count = varieties - first;
-  for (int r = 0; r < rows; ++r) std::fill(sums[r], sums[r] + count, 0.0);
-  for (int j = 0; j < traits; ++j) {
-    const double* column = by_trait + static_cast<std::size_t>(j) * varieties + first;
-    switch (rows) {
-      case 4: AddSquaredDifferencesDouble<4>(column, column, sums, count); break;
-      case 3: AddSquaredDifferencesDouble<3>(column, column, sums, count); break;
-      case 2: AddSquaredDifferencesDouble<2>(column, column, sums, count); break;
-      default: AddSquaredDifferencesDouble<1>(column, column, sums, count); break;
-    }
-  }
-}
-
 // Fills the triangle block by block: block b holds the rows
 // b * kRowsAtOnce .. + kRowsAtOnce - 1, each row's pairs with the varieties
 // after it. Blocks are handed out to the workers as they come free.
@@ -190,13 +146,13 @@ DistanceTriangle ComputeDistances(const Collection& c, Arithmetic arithmetic, in
   if (arithmetic == Arithmetic::kCompatible) {
     d.words.resize(pairs);
     uint32_t* out = d.words.data();
-    FillTriangle<float>(c, jobs, AccumulateSquaredRows,
+    FillTriangle<float>(c, jobs, AccumulateSquaredRows<float>,
                         [out](std::size_t at, float v) { std::memcpy(out + at, &v, sizeof v); });
   } else {
     d.roots.resize(pairs);
     d.rooted = true;
     double* out = d.roots.data();
-    FillTriangle<double>(c, jobs, AccumulateSquaredRowsDouble,
+    FillTriangle<double>(c, jobs, AccumulateSquaredRows<double>,
                          [out](std::size_t at, double v) { out[at] = std::sqrt(v); });
   }
   return d;
