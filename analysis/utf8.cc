@@ -1,38 +1,25 @@
 #include "analysis/utf8.h"
 
+#include "text/utf8_sequence.h"
+
 namespace kyori::analysis {
 
+// A well-formed sequence of `length` bytes holds the code point's bits
+// after the lead byte's length marker (the top `length` + 1 bits), then six
+// bits in each continuation byte.
 char32_t NextCodePoint(std::string_view text, std::size_t* pos) {
   const std::size_t start = *pos;
-  const unsigned char lead = static_cast<unsigned char>(text[start]);
-  ++*pos;
-  if (lead < 0x80) return lead;
-  int extra = 0;
-  char32_t value = 0;
-  char32_t least = 0;
-  if (lead >= 0xC2 && lead <= 0xDF) {
-    extra = 1;
-    value = lead & 0x1F;
-    least = 0x80;
-  } else if (lead >= 0xE0 && lead <= 0xEF) {
-    extra = 2;
-    value = lead & 0x0F;
-    least = 0x800;
-  } else if (lead >= 0xF0 && lead <= 0xF4) {
-    extra = 3;
-    value = lead & 0x07;
-    least = 0x10000;
-  } else {
+  const std::size_t length = Utf8SequenceLength(text, start);
+  if (length == 0) {
+    ++*pos;
     return kNotUtf8;
   }
-  if (text.size() - start <= static_cast<std::size_t>(extra)) return kNotUtf8;
-  for (int k = 1; k <= extra; ++k) {
-    const unsigned char c = static_cast<unsigned char>(text[start + k]);
-    if ((c & 0xC0) != 0x80) return kNotUtf8;
-    value = (value << 6) | (c & 0x3F);
+  const unsigned char lead = static_cast<unsigned char>(text[start]);
+  char32_t value = length == 1 ? lead : lead & (0x7F >> length);
+  for (std::size_t k = 1; k < length; ++k) {
+    value = (value << 6) | (static_cast<unsigned char>(text[start + k]) & 0x3F);
   }
-  if (value < least || value > 0x10FFFF || (value >= 0xD800 && value <= 0xDFFF)) return kNotUtf8;
-  *pos = start + 1 + extra;
+  *pos = start + length;
   return value;
 }
 

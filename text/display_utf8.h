@@ -3,8 +3,9 @@
 // The program's texts are Shift-JIS, but names and values echoed from a data
 // file may be in either encoding. DisplayUtf8 takes bytes that are valid UTF-8
 // as they are and reads any other bytes as code page 932, each undecodable
-// byte becoming U+FFFD. Valid UTF-8 means: no overlong form, no surrogate
-// (U+D800 to U+DFFF), nothing above U+10FFFF, no cut-off sequence.
+// byte becoming U+FFFD. Valid UTF-8 means a run of well-formed sequences
+// (text/utf8_sequence.h): no overlong form, no surrogate (U+D800 to U+DFFF),
+// nothing above U+10FFFF, no cut-off sequence.
 //
 // Examples:
 //   "kyori_in.txt"               -> "kyori_in.txt"        (ASCII: both)
