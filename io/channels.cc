@@ -98,6 +98,18 @@ std::ptrdiff_t Refill(platform::FileHandle handle, std::vector<char>& buffer, st
   return got;
 }
 
+// Gives a closed slot its new handle: open, or failed when the handle is
+// invalid; `owns` when closing the channel closes the handle too (a handle
+// lent by AttachChannel stays open).
+void Seat(ChannelSlot& slot, platform::FileHandle handle, bool owns) {
+  slot.handle = handle;
+  slot.state = handle == platform::kInvalidHandle ? SlotState::kFailed : SlotState::kOpen;
+  slot.owns_handle = owns;
+  slot.write_failed = false;
+  slot.read_pos = slot.read_end = 0;
+  slot.pending_out.clear();
+}
+
 // The platform's open mode for a channel's; false for a value that is no
 // mode (such an open fails).
 bool PlatformMode(OpenMode mode, platform::OpenMode* platform_mode) {
@@ -126,24 +138,14 @@ void OpenChannel(ByteString name, OpenMode mode, int32_t channel) {
   const platform::FileHandle handle = PlatformMode(mode, &platform_mode)
                                           ? platform::OpenFile(name.IsNull() ? "" : name.Data(), platform_mode)
                                           : platform::kInvalidHandle;
-  slot->handle = handle;
-  slot->state = handle == platform::kInvalidHandle ? SlotState::kFailed : SlotState::kOpen;
-  slot->owns_handle = true;
-  slot->write_failed = false;
-  slot->read_pos = slot->read_end = 0;
-  slot->pending_out.clear();
+  Seat(*slot, handle, true);
 }
 
 void AttachChannel(int32_t channel, platform::FileHandle handle) {
   ChannelSlot* slot = SlotFor(channel);
   if (slot == nullptr) return;
   CloseChannel(channel);
-  slot->handle = handle;
-  slot->state = handle == platform::kInvalidHandle ? SlotState::kFailed : SlotState::kOpen;
-  slot->owns_handle = false;
-  slot->write_failed = false;
-  slot->read_pos = slot->read_end = 0;
-  slot->pending_out.clear();
+  Seat(*slot, handle, false);
 }
 
 bool ChannelIsOpen(int32_t channel) {
