@@ -22,9 +22,9 @@ if [ ${#need[@]} -gt 0 ]; then
     echo "fuzz.sh: missing ${need[*]}; install them as root" >&2
     exit 1
   fi
-  export DEBIAN_FRONTEND=noninteractive
-  apt-get update </dev/null
-  apt-get install -y --no-install-recommends "${need[@]}" </dev/null
+  # shellcheck source=.ci/apt_install.sh
+  . .ci/apt_install.sh
+  apt_install "${need[@]}" </dev/null
 fi
 
 CC=clang-14 CXX=clang++-14 cmake -S . -B "$build" -DKYORI_FUZZ=ON -DKYORI_BUILD_TESTS=OFF \

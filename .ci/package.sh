@@ -33,6 +33,9 @@ PACKAGE_FILES=(
   /usr/share/man/man1/kyori.1
 )
 
+# shellcheck source=.ci/apt_install.sh
+. "$ROOT/.ci/apt_install.sh"
+
 step() { printf '== package: %s\n' "$*"; }
 die() { printf 'package: %s\n' "$*" >&2; exit 1; }
 
@@ -55,9 +58,7 @@ install_missing_tools() {
   command -v man >/dev/null || missing+=(man-db)
   [ ${#missing[@]} -eq 0 ] && return
   step "installing ${missing[*]}"
-  export DEBIAN_FRONTEND=noninteractive
-  apt-get -o DPkg::Lock::Timeout=900 update -q
-  apt-get -o DPkg::Lock::Timeout=900 install -y -q --no-install-recommends "${missing[@]}"
+  apt_install "${missing[@]}"
 }
 
 build_deb() {

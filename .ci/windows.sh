@@ -24,6 +24,9 @@ ROOT="$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)"
 BUILD="$ROOT/build-mingw"
 E2E_TEST="${KYORI_E2E_TEST:-$ROOT/build/tests/e2e_test}"
 
+# shellcheck source=.ci/apt_install.sh
+. "$ROOT/.ci/apt_install.sh"
+
 step() { printf '== windows: %s\n' "$*"; }
 die() { printf 'windows: %s\n' "$*" >&2; exit 1; }
 
@@ -35,10 +38,7 @@ install_missing_tools() {
   [ "$wine_status" = "install ok installed" ] || missing+=(wine64)
   [ ${#missing[@]} -eq 0 ] && return
   step "installing ${missing[*]}"
-  export DEBIAN_FRONTEND=noninteractive
-  # Another apt-get may hold the lock for a while: wait for it.
-  apt-get -o DPkg::Lock::Timeout=900 update -q
-  apt-get -o DPkg::Lock::Timeout=900 install -y -q --no-install-recommends "${missing[@]}"
+  apt_install "${missing[@]}"
 }
 
 # The 64-bit loader of the wine64 package lies outside PATH.
