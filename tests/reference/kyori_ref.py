@@ -681,13 +681,14 @@ class Run:
     def main(self):
         for line in INTRODUCTION:
             self.write_to_console(line + CRLF)
-        channel = self.ask_data_file()
+        channel = self.ask_for_file(PROMPT_DATA_FILE, self.open_for_reading, CANNOT_OPEN_DATA)
         self.read_data_file(channel)
         stop_at = self.standardize_traits()
         if stop_at is not None:
             self.identical_data_stop(stop_at)
             return 0
-        self.output = self.ask_output_file()
+        self.output = self.ask_for_file(PROMPT_OUTPUT_FILE, self.open_for_writing,
+                                        CANNOT_CREATE_OUTPUT)
         self.files[self.output.name] = b''
         self.write_standardized_section()
         self.accumulate_distances()
@@ -706,23 +707,15 @@ class Run:
         read_from_console(self.console, PROMPT_FINAL, [KIND_TEXT])
         return status
 
-    def ask_data_file(self):
+    def ask_for_file(self, prompt, open_file, failure):
+        """Asks for a file name until open_file(name) gives a file; after the
+        failure message, input that has ended stops the run."""
         while True:
-            name = read_from_console(self.console, PROMPT_DATA_FILE, [KIND_TEXT])[0]
-            channel = self.open_for_reading(name)
-            if channel is not None:
-                return channel
-            self.write_to_console(CANNOT_OPEN_DATA + CRLF)
-            if self.console.last_read_hit_end:
-                raise RunEnd(1)
-
-    def ask_output_file(self):
-        while True:
-            name = read_from_console(self.console, PROMPT_OUTPUT_FILE, [KIND_TEXT])[0]
-            output = self.open_for_writing(name)
-            if output is not None:
-                return output
-            self.write_to_console(CANNOT_CREATE_OUTPUT + CRLF)
+            name = read_from_console(self.console, prompt, [KIND_TEXT])[0]
+            opened = open_file(name)
+            if opened is not None:
+                return opened
+            self.write_to_console(failure + CRLF)
             if self.console.last_read_hit_end:
                 raise RunEnd(1)
 
