@@ -7,6 +7,7 @@
 
 #include <string>
 
+#include "tests/console_files.h"
 #include "tests/test_files.h"
 
 namespace kyori {
@@ -206,26 +207,9 @@ TEST_F(ChannelsTest, AFailedWriteIsRemembered) {
 
 class ConsoleTest : public ChannelsTest {
  protected:
-  void UseInput(std::string_view bytes) {
-    const std::string path = folder_.File("stdin");
-    WriteWholeFile(path, bytes);
-    input_fd_ = ::open(path.c_str(), O_RDONLY);
-    output_fd_ = ::open(folder_.File("stdout").c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
-    ConsoleIn = input_fd_;
-    ConsoleOut = output_fd_;
-  }
-  std::string Output() {
-    FlushConsoleOutput();
-    return ReadWholeFile(folder_.File("stdout"));
-  }
-  void TearDown() override {
-    ChannelsTest::TearDown();
-    ::close(input_fd_);
-    ::close(output_fd_);
-    TakeConsoleHandles();
-  }
-  int input_fd_ = -1;
-  int output_fd_ = -1;
+  void UseInput(std::string_view bytes) { console_.Use(bytes); }
+  std::string Output() { return console_.Shown(); }
+  testing::ConsoleFiles console_;
 };
 
 TEST_F(ConsoleTest, OneLinePerReadWhateverTheLineEnds) {
@@ -249,9 +233,9 @@ TEST_F(ConsoleTest, OutputIsFlushedBeforeEveryConsoleReadAndChannelsToo) {
   Open(path, kOpenCreate);
   WriteToConsole(TextFromBytes("prompt? "));
   WriteToChannel(1, TextFromBytes("table"));
-  EXPECT_EQ(ReadWholeFile(folder_.File("stdout")), "");  // still buffered
+  EXPECT_EQ(console_.ShownWithoutFlush(), "");  // still buffered
   ReadConsoleLine();
-  EXPECT_EQ(ReadWholeFile(folder_.File("stdout")), "prompt? ");
+  EXPECT_EQ(console_.ShownWithoutFlush(), "prompt? ");
   EXPECT_EQ(ReadWholeFile(path), "table");
   CloseChannel(1);
 }

@@ -15,6 +15,7 @@
 
 #include "io/channels.h"
 #include "io/input_statement.h"
+#include "tests/console_files.h"
 #include "tests/test_files.h"
 #include "text/texts.h"
 
@@ -22,7 +23,6 @@ namespace kyori {
 namespace {
 
 using testing::ReadWholeFile;
-using testing::WriteWholeFile;
 
 const std::string kSjisName = "\x95\x69\x8E\xED\x83\x5C";  // 品種ソ
 const std::string kUtf8Name = "品種ソ";
@@ -37,27 +37,12 @@ class ConsoleEncodingTest : public ::testing::Test {
   void TearDown() override {
     SetConsoleEncoding(ConsoleEncoding::kBytes);
     ResetChannels();
-    ::close(in_);
-    ::close(out_);
-    TakeConsoleHandles();
   }
   // Standard input reads `typed`; standard output goes to a file.
-  void UseTyped(const std::string& typed) {
-    if (in_ >= 0) ::close(in_);
-    if (out_ >= 0) ::close(out_);
-    WriteWholeFile(folder_.File("typed"), typed);
-    in_ = ::open(folder_.File("typed").c_str(), O_RDONLY);
-    out_ = ::open(folder_.File("screen").c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
-    ConsoleIn = in_;
-    ConsoleOut = out_;
-  }
-  std::string Screen() {
-    FlushConsoleOutput();
-    return ReadWholeFile(folder_.File("screen"));
-  }
+  void UseTyped(const std::string& typed) { console_.Use(typed); }
+  std::string Screen() { return console_.Shown(); }
   testing::TempFolder folder_;
-  int in_ = -1;
-  int out_ = -1;
+  testing::ConsoleFiles console_;
 };
 
 // What the data echo writes, one call each: a program text, a Shift-JIS name,
