@@ -36,18 +36,10 @@
 
 #include "batch/collection.h"
 #include "batch/table_delimiter.h"
-#include "batch/table_encoding.h"
 #include "batch/table_error.h"
+#include "batch/table_format.h"
 
 namespace kyori {
-
-// How the bytes of a table were read.
-struct TableFormat {
-  TableEncoding encoding = TableEncoding::kUtf8;
-  bool byte_order_mark = false;
-  char delimiter = ',';
-  char decimal_mark = '.';
-};
 
 struct TableRead {
   TableError error;    // kind kNone when the table was read
