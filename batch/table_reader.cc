@@ -1,9 +1,9 @@
 #include "batch/table_reader.h"
 
+#include <algorithm>
 #include <cstddef>
 
 #include "batch/table_filler.h"
-#include "batch/table_shape.h"
 #include "batch/table_value_cell.h"
 
 namespace kyori {
@@ -13,8 +13,7 @@ constexpr std::string_view kUtf8Mark = "\xEF\xBB\xBF";
 
 }  // namespace
 
-TableRead ReadTable(std::string_view bytes, TableDelimiter choice, Collection& collection) {
-  collection = Collection{};
+TableRead MeasureTableFile(std::string_view bytes, TableDelimiter choice) {
   TableRead read;
   TableText text;
   read.error = FindTableEncoding(bytes, &text);
@@ -23,11 +22,22 @@ TableRead ReadTable(std::string_view bytes, TableDelimiter choice, Collection& c
   if (!read.ok()) return read;
   read.format.delimiter = ChooseDelimiter(text.body, choice);
   read.format.decimal_mark = DecimalMarkFor(read.format.delimiter);
-  TableShape shape;
-  read.error = MeasureTable(text.body, read.format, &shape);
-  if (read.ok()) read.error = FillTable(text.body, read.format, shape, collection);
+  read.error = MeasureTable(text.body, read.format, &read.shape);
+  return read;
+}
+
+TableRead FillTableFile(std::string_view bytes, const TableRead& measured, Collection& collection) {
+  collection = Collection{};
+  TableRead read = measured;
+  if (!read.ok()) return read;
+  if (read.format.byte_order_mark) bytes.remove_prefix(std::min(bytes.size(), kUtf8Mark.size()));
+  read.error = FillTable(bytes, read.format, read.shape, collection);
   if (!read.ok()) collection = Collection{};
   return read;
+}
+
+TableRead ReadTable(std::string_view bytes, TableDelimiter choice, Collection& collection) {
+  return FillTableFile(bytes, MeasureTableFile(bytes, choice), collection);
 }
 
 bool FirstFieldIsNumber(std::string_view bytes) {

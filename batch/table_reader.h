@@ -38,18 +38,35 @@
 #include "batch/table_delimiter.h"
 #include "batch/table_error.h"
 #include "batch/table_format.h"
+#include "batch/table_shape.h"
 
 namespace kyori {
 
 struct TableRead {
-  TableError error;    // kind kNone when the table was read
-  TableFormat format;  // as far as it was found before any error
+  TableError error;    // kind kNone when the table was read (or measured)
+  TableFormat format;  // as far as it was found before any fault
+  TableShape shape;    // once measured: shape.rows varieties, shape.columns - 1 traits
   bool ok() const { return error.kind == TableErrorKind::kNone; }
 };
 
-// Reads the whole of a table file's `bytes` into `collection`, which is
-// replaced; on an error it is left empty. Needs InitRuntime (the names are
-// ByteStrings).
+// Reading runs in two steps, so that a caller can refuse the counts (the
+// capacity, the memory the values need) before anything is stored:
+//   MeasureTableFile  the encoding, the delimiter and the shape, with every
+//                     fault of the file's form; stores nothing;
+//   FillTableFile     the names and values, with every fault of a cell.
+// ReadTable does both. Needs InitRuntime (the names are ByteStrings).
+
+// Measures the whole of a table file's `bytes`.
+TableRead MeasureTableFile(std::string_view bytes, TableDelimiter choice);
+
+// Reads the names and values of `bytes`, which `measured` (a successful
+// MeasureTableFile of the same bytes) describes, into `collection`, which is
+// replaced; on a fault it is left empty. Returns `measured` with the fault,
+// if any; given a failed measure, returns it and leaves the collection empty.
+TableRead FillTableFile(std::string_view bytes, const TableRead& measured, Collection& collection);
+
+// Both steps: the whole of a table file's `bytes` into `collection`, which
+// is replaced; on a fault it is left empty.
 TableRead ReadTable(std::string_view bytes, TableDelimiter choice, Collection& collection);
 
 // Whether the first field of `bytes` is a number (IsNumberNotation), as in

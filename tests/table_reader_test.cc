@@ -302,6 +302,34 @@ TEST_F(TableReaderTest, TakesUpTo32767VarietiesAndTraits) {
   }
 }
 
+// The first step gives the counts and faults of the form and stores
+// nothing; cell faults come from the second.
+TEST_F(TableReaderTest, MeasuringGivesTheCountsBeforeAnythingIsStored) {
+  const std::string bytes = "\xEF\xBB\xBFv;a;b\nx;1,5;2\ny;3;4\nz;5;6\n";
+  const int32_t live_before = LiveByteStringCount();
+  const TableRead measured = MeasureTableFile(bytes, TableDelimiter::kAuto);
+  ASSERT_TRUE(measured.ok());
+  EXPECT_EQ(measured.shape.rows, 3);
+  EXPECT_EQ(measured.shape.columns, 3);
+  EXPECT_EQ(measured.format.delimiter, ';');
+  EXPECT_EQ(LiveByteStringCount(), live_before);
+
+  Collection collection;
+  ASSERT_TRUE(FillTableFile(bytes, measured, collection).ok());
+  EXPECT_EQ(Views(collection.variety_names), (std::vector<std::string>{"x", "y", "z"}));
+  EXPECT_EQ(collection.values, (std::vector<double>{1.5, 3, 5, 2, 4, 6}));
+
+  const std::string bad_cell = "v,a\nx,abc\n";
+  const TableRead bad_measured = MeasureTableFile(bad_cell, TableDelimiter::kAuto);
+  EXPECT_TRUE(bad_measured.ok());
+  EXPECT_EQ(FillTableFile(bad_cell, bad_measured, collection).error.kind, TableErrorKind::kNotANumber);
+
+  const TableRead ragged = MeasureTableFile("v,a\nx\n", TableDelimiter::kAuto);
+  EXPECT_EQ(ragged.error.kind, TableErrorKind::kRaggedRow);
+  EXPECT_EQ(FillTableFile("v,a\nx\n", ragged, collection).error.kind, TableErrorKind::kRaggedRow);
+  EXPECT_TRUE(collection.variety_names.empty());
+}
+
 TEST_F(TableReaderTest, ReadingLeavesNoTextBehind) {
   const int32_t live_before = LiveByteStringCount();
   {
