@@ -31,9 +31,10 @@ enum class TableErrorKind {
   kTooManyTraits,     // count: the trait columns; limit: kTableMaxCount
   kNoVariety,         // the header is the only row
   kTooManyVarieties,  // count: the rows; limit: kTableMaxCount
-  kRaggedRow,         // count: the row's cells; limit: the header's cells
+  kRaggedRow,         // count: the row's cells; limit: the header's; variety: its first cell
   // Single cells.
   kEmptyVarietyName,      // the name cell is empty
+  kVarietyNameLineBreak,  // found: a (quoted) name that holds CR or LF
   kDuplicateVarietyName,  // found: the name; first_line: where it was first
   kEmptyValue,            // an empty value cell (nothing but blanks)
   kNotANumber,            // found: the cell's text

@@ -70,6 +70,9 @@ class TableFiller {
 
   bool TakeName() {
     if (cells_.Cell().empty()) return CellFault(TableErrorKind::kEmptyVarietyName, 0);
+    if (cells_.Cell().find_first_of("\r\n") != std::string_view::npos) {
+      return CellFault(TableErrorKind::kVarietyNameLineBreak, 0);
+    }
     c_.variety_names.push_back(TextFromBytes(cells_.Cell()));
     const auto [first, added] = seen_.emplace(c_.variety_names.back().View(), cells_.Line());
     if (added) return true;

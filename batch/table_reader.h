@@ -11,10 +11,11 @@
 // byte-order mark, or code page 932 (batch/table_encoding.h).
 //
 // Names are kept as their bytes, without quotes and the byte-order mark, in
-// the file's encoding (TableFormat says which). Trait names may be empty and
-// may repeat: a trait is known by its column. Variety names may not be empty
-// or repeat (compared byte for byte): they name the rows of the report and
-// the leaves of a tree.
+// the file's encoding (TableFormat says which). Trait names may be empty,
+// may repeat and may hold line breaks: a trait is known by its column.
+// Variety names may not be empty, repeat (compared byte for byte) or hold a
+// line break: they name the rows of the report, one line each, and the
+// leaves of a tree.
 //
 // At most kTableMaxCount varieties and kTableMaxCount traits. The bytes are
 // read twice, once for the shape of the table and once for its cells, so

@@ -4,13 +4,14 @@
 // 0 and 3 auto, 1 csv, 2 tsv); every byte after it is the file.
 //
 // Checks: a table that is read has 1 to 32767 varieties and traits, storage
-// of exactly that size, finite values, variety names that are not empty and
-// not repeated, and a delimiter and decimal mark that go together; reading
-// it again with the choice that names its delimiter (tsv for a tab, else csv)
-// gives the same table, bit for bit. A fault leaves the collection empty,
-// has a line (0 only for an empty file) within the file's lines, and texts
-// cut to their limit. Once the collections are released, the count of live
-// texts is what it was before. FirstFieldIsNumber runs on every file.
+// of exactly that size, finite values, variety names that are not empty,
+// not repeated and without line breaks, and a delimiter and decimal mark
+// that go together; reading it again with the choice that names its
+// delimiter (tsv for a tab, else csv) gives the same table, bit for bit. A
+// fault leaves the collection empty, has a line (0 only for an empty file)
+// within the file's lines, and texts cut to their limit. Once the
+// collections are released, the count of live texts is what it was before.
+// FirstFieldIsNumber runs on every file.
 #ifndef KYORI_FUZZ_FUZZ_TABLE_READER_H_
 #define KYORI_FUZZ_FUZZ_TABLE_READER_H_
 
@@ -58,6 +59,7 @@ inline const char* CheckTable(const TableRead& read, const Collection& c) {
   std::set<std::string_view> names;
   for (const ByteString& name : c.variety_names) {
     if (name.Size() == 0) return "a variety name is empty";
+    if (name.View().find_first_of("\r\n") != std::string_view::npos) return "a variety name holds a line break";
     if (!names.insert(name.View()).second) return "a variety name repeats";
   }
   const char d = read.format.delimiter;

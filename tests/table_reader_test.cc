@@ -70,8 +70,8 @@ TEST_F(TableReaderTest, ReadsTablesAsUsersSaveThem) {
       {"semicolon, a quoted comma in the header", "\"a,b\";c\nx;1,5\n", kAuto, {"c"}, {"x"}, {1.5}, kUtf8,
        false, ';'},
       {"quotes: delimiter, doubled quote, line break, empty first header cell",
-       "\"\",\"a\",\"b \"\"x\"\"\"\n\"A, early\",1,2\n\"two\r\nlines\",3,\"4\"\n", kAuto, {"a", "b \"x\""},
-       {"A, early", "two\r\nlines"}, {1, 3, 2, 4}, kUtf8, false, ','},
+       "\"\",\"a\",\"b \"\"x\"\"\r\nc\"\n\"A, early\",1,2\n\"B\",3,\"4\"\n", kAuto, {"a", "b \"x\"\r\nc"},
+       {"A, early", "B"}, {1, 3, 2, 4}, kUtf8, false, ','},
       {"blanks around quoted cells, a quote inside an unquoted one", "v,a\n \"A,B\" ,1\n5\" pot,2\n", kAuto,
        {"a"}, {"A,B", "5\" pot"}, {1, 2}, kUtf8, false, ','},
       {"empty first header cell unquoted", ",a\nx,1\n", kAuto, {"a"}, {"x"}, {1}, kUtf8, false, ','},
@@ -163,6 +163,7 @@ TEST_F(TableReaderTest, ReportsEachFaultWithItsKindAndPlace) {
       {"an empty variety name", "v,a\nx,1\n,2\n", kAuto, K::kEmptyVarietyName, 3, 1},
       {"a quoted empty variety name", "v,a\n\"\",2\n", kAuto, K::kEmptyVarietyName, 2, 1},
       {"a repeated variety name", "v,a\nx,1\ny,2\nx,3\n", kAuto, K::kDuplicateVarietyName, 4, 1},
+      {"a line break in a variety name", "v,a\nx,1\n\"y\r\nz\",2\n", kAuto, K::kVarietyNameLineBreak, 3, 1},
   };
   for (const BadCase& c : cases) {
     SCOPED_TRACE(c.title);
@@ -203,11 +204,11 @@ TEST_F(TableReaderTest, ARaggedRowGivesItsCountTheHeadersAndItsFirstCell) {
 
 TEST_F(TableReaderTest, ARepeatedNameGivesTheLineWhereItWasFirst) {
   Collection collection;
-  const TableRead read = ReadTable("v,a\n\"x\ny\",1\nz,2\n\"x\ny\",3\n", TableDelimiter::kAuto, collection);
+  const TableRead read = ReadTable("v,\"a\nb\"\n\"x, y\",1\nz,2\n\"x, y\",3\n", TableDelimiter::kAuto, collection);
   EXPECT_EQ(read.error.kind, TableErrorKind::kDuplicateVarietyName);
   EXPECT_EQ(read.error.line, 5);
-  EXPECT_EQ(read.error.first_line, 2);
-  EXPECT_EQ(read.error.found, "x\ny");
+  EXPECT_EQ(read.error.first_line, 3);
+  EXPECT_EQ(read.error.found, "x, y");
 }
 
 // The file's encoding is the one it keeps to the longer: a Shift-JIS file
