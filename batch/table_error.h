@@ -33,6 +33,7 @@ enum class TableErrorKind {
   kTooManyVarieties,  // count: the rows; limit: kTableMaxCount
   kRaggedRow,         // count: the row's cells; limit: the header's; variety: its first cell
   // Single cells.
+  kNameTooLong,           // count: the name's bytes; limit: kTableMaxNameBytes
   kEmptyVarietyName,      // the name cell is empty
   kVarietyNameLineBreak,  // found: a (quoted) name that holds CR or LF
   kDuplicateVarietyName,  // found: the name; first_line: where it was first
@@ -43,6 +44,8 @@ enum class TableErrorKind {
 
 // The most varieties, and the most traits, a table may have.
 inline constexpr std::int64_t kTableMaxCount = 32767;
+// The longest name, trait or variety, in bytes.
+inline constexpr std::int64_t kTableMaxNameBytes = 65535;
 
 // Texts taken from the file (found, variety, trait) are its bytes when they
 // have up to kTableErrorTextMax bytes; a longer one is cut at a character

@@ -52,7 +52,9 @@ class TableFiller {
   bool FillHeader() {
     for (std::int64_t column = 0; column < shape_.columns; ++column) {
       if (!NextCell(column)) return false;
-      if (column > 0) c_.trait_names.push_back(TextFromBytes(cells_.Cell()));
+      if (column == 0) continue;  // the name column's header: any text
+      if (!NameFits(column)) return false;
+      c_.trait_names.push_back(TextFromBytes(cells_.Cell()));
     }
     return true;
   }
@@ -70,6 +72,7 @@ class TableFiller {
 
   bool TakeName() {
     if (cells_.Cell().empty()) return CellFault(TableErrorKind::kEmptyVarietyName, 0);
+    if (!NameFits(0)) return false;
     if (cells_.Cell().find_first_of("\r\n") != std::string_view::npos) {
       return CellFault(TableErrorKind::kVarietyNameLineBreak, 0);
     }
@@ -90,7 +93,22 @@ class TableFiller {
     return CellFault(TableErrorKind::kNotANumber, column);
   }
 
-  // Keeps the fault of the cell just read at `column` (0-based); false.
+  // Whether the name just read at `column` (0-based) has at most
+  // kTableMaxNameBytes; else keeps the fault.
+  bool NameFits(std::int64_t column) {
+    const auto size = static_cast<std::int64_t>(cells_.Cell().size());
+    if (size <= kTableMaxNameBytes) return true;
+    error_.count = size;
+    error_.limit = kTableMaxNameBytes;
+    error_.kind = TableErrorKind::kNameTooLong;
+    error_.line = cells_.Line();
+    error_.column = column + 1;
+    error_.found = Excerpt(cells_.Cell());
+    return false;
+  }
+
+  // Keeps the fault of the cell just read at `column` (0-based) of a
+  // variety's row; false.
   bool CellFault(TableErrorKind kind, std::int64_t column) {
     error_.kind = kind;
     error_.line = cells_.Line();

@@ -18,7 +18,7 @@ namespace kyori {
 
 // Fills `collection` (which must be empty) from `body` read with `format`,
 // whose shape MeasureTable found as `shape` without fault. Returns kNone, or
-// the first of kEmptyVarietyName, kVarietyNameLineBreak,
+// the first of kNameTooLong, kEmptyVarietyName, kVarietyNameLineBreak,
 // kDuplicateVarietyName, kEmptyValue,
 // kNotANumber, kNumberTooLarge that the file has, with its cell's line,
 // column and texts; the collection is then partly filled. The values are

@@ -17,7 +17,8 @@
 // line break: they name the rows of the report, one line each, and the
 // leaves of a tree.
 //
-// At most kTableMaxCount varieties and kTableMaxCount traits. The bytes are
+// At most kTableMaxCount varieties and kTableMaxCount traits, names of at
+// most kTableMaxNameBytes. The bytes are
 // read twice, once for the shape of the table and once for its cells, so
 // that the values are stored in place: beyond them (8 bytes each) and the
 // names, reading holds an index of the variety names (to find repeats) and

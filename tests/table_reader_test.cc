@@ -163,6 +163,10 @@ TEST_F(TableReaderTest, ReportsEachFaultWithItsKindAndPlace) {
       {"an empty variety name", "v,a\nx,1\n,2\n", kAuto, K::kEmptyVarietyName, 3, 1},
       {"a quoted empty variety name", "v,a\n\"\",2\n", kAuto, K::kEmptyVarietyName, 2, 1},
       {"a repeated variety name", "v,a\nx,1\ny,2\nx,3\n", kAuto, K::kDuplicateVarietyName, 4, 1},
+      {"a trait name too long", "v," + std::string(65536, 't') + "\nx,1\n", kAuto, K::kNameTooLong, 1, 2},
+      {"a variety name too long", "v,a\n" + std::string(65536, 'x') + ",1\n", kAuto, K::kNameTooLong, 2, 1},
+      {"a variety name as long as may be", "v,a\n" + std::string(65535, 'x') + ",1\n" + std::string(65535, 'x') +
+       ",2\n", kAuto, K::kDuplicateVarietyName, 3, 1},
       {"a line break in a variety name", "v,a\nx,1\n\"y\r\nz\",2\n", kAuto, K::kVarietyNameLineBreak, 3, 1},
   };
   for (const BadCase& c : cases) {
