@@ -4,6 +4,7 @@
 #include <cstdint>
 #include <string>
 #include <unordered_map>
+#include <utility>
 
 #include "batch/table_cells.h"
 #include "batch/table_value_cell.h"
