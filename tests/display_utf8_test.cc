@@ -86,5 +86,25 @@ TEST(IsValidUtf8Test, RejectsWhatIsNotWellFormed) {
   for (const Case& c : cases) EXPECT_EQ(IsValidUtf8(c.bytes), c.valid) << ::testing::PrintToString(c.bytes);
 }
 
+// The prefix ends before the first byte that starts no well-formed character,
+// including a character cut off by the end.
+TEST(ValidUtf8LengthTest, StopsBeforeTheFirstCharacterThatIsNotWellFormed) {
+  struct Case {
+    const char* bytes;
+    std::size_t length;
+  };
+  const Case cases[] = {
+      {"", 0},
+      {"ab\xE5\x93\x81", 5},
+      {"ab\xE5\x93", 2},              // cut off at the end
+      {"ab\xFF\xE5\x93\x81", 2},      // the valid character after a bad byte does not count
+      {"\xC0\xAF", 0},                // overlong at the start
+      {"\xE5\x93\x81\xED\xA0\x80", 3},  // a surrogate after a character
+  };
+  for (const Case& c : cases) {
+    EXPECT_EQ(ValidUtf8Length(c.bytes), c.length) << ::testing::PrintToString(c.bytes);
+  }
+}
+
 }  // namespace
 }  // namespace kyori

@@ -5,13 +5,16 @@
 
 namespace kyori {
 
-bool IsValidUtf8(std::string_view bytes) {
-  for (std::size_t at = 0; at < bytes.size();) {
+bool IsValidUtf8(std::string_view bytes) { return ValidUtf8Length(bytes) == bytes.size(); }
+
+std::size_t ValidUtf8Length(std::string_view bytes) {
+  std::size_t at = 0;
+  while (at < bytes.size()) {
     const std::size_t length = Utf8SequenceLength(bytes, at);
-    if (length == 0) return false;
+    if (length == 0) break;
     at += length;
   }
-  return true;
+  return at;
 }
 
 std::string DisplayUtf8(std::string_view bytes) {

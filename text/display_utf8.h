@@ -20,6 +20,7 @@
 #ifndef KYORI_TEXT_DISPLAY_UTF8_H_
 #define KYORI_TEXT_DISPLAY_UTF8_H_
 
+#include <cstddef>
 #include <string>
 #include <string_view>
 
@@ -27,6 +28,11 @@ namespace kyori {
 
 // True when `bytes` is well-formed UTF-8 (the empty text is).
 bool IsValidUtf8(std::string_view bytes);
+
+// The length of the longest prefix of `bytes` that is well-formed UTF-8 and
+// ends where a character ends; bytes.size() when the whole is valid.
+//   "ab\xE5\x93\x81"  -> 5;   "ab\xE5\x93"  -> 2;   "ab\xFFcd"  -> 2
+std::size_t ValidUtf8Length(std::string_view bytes);
 
 // `bytes` as it is when it is valid UTF-8, else read as code page 932.
 std::string DisplayUtf8(std::string_view bytes);
