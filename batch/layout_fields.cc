@@ -30,15 +30,60 @@ constexpr OrdinaryBytes kOrdinary;
 ScanResult FieldScanner::Next(FieldSplit split) {
   before_ = end_;
   text_.clear();
-  const ScanResult start = SkipLeadingBlanks();
-  if (start != ScanResult::kField) return start;
-  field_line_ = line_;
-  const ScanResult gathered = Gather(split == FieldSplit::kName);
-  if (gathered == ScanResult::kField &&
-      (!text_.empty() || end_ == FieldEnd::kComma || end_ == FieldEnd::kNul)) {
+  const bool name = split == FieldSplit::kName;
+  ScanResult result = ScanResult::kField;
+  if (!TakeWholeField(name)) {
+    result = SkipLeadingBlanks();
+    if (result != ScanResult::kField) return result;
+    field_line_ = line_;
+    result = Gather(name);
+  }
+  if (result == ScanResult::kField && (!text_.empty() || end_ == FieldEnd::kComma || end_ == FieldEnd::kNul)) {
     last_content_line_ = field_line_;
   }
-  return gathered;
+  return result;
+}
+
+// The common case in one piece: the field, what ends it and (after a blank)
+// what is skipped after it all wait in the channel's read-ahead, with no
+// quote, NUL or lone CR. Takes the field and returns true; otherwise
+// consumes nothing and returns false, and the byte-by-byte reading below
+// takes it, as the input statement would.
+bool FieldScanner::TakeWholeField(bool name) {
+  const std::string_view ahead = PeekChannelBytes(channel_);
+  const std::size_t size = ahead.size();
+  std::size_t start = 0;
+  while (start < size && IsBlank(ahead[start])) ++start;
+  const std::array<bool, 256>& ordinary = name ? kOrdinary.name : kOrdinary.number;
+  std::size_t end = start;
+  while (end < size && ordinary[static_cast<unsigned char>(ahead[end])]) ++end;
+  if (end == size) return false;
+  std::size_t next = end + 1;
+  FieldEnd how;
+  switch (ahead[end]) {
+    case ',': how = FieldEnd::kComma; break;
+    case '\n': how = FieldEnd::kLineEnd; break;
+    case '\r':
+      if (next == size || ahead[next] != '\n') return false;
+      ++next;
+      how = FieldEnd::kLineEnd;
+      break;
+    case ' ':
+    case '\t':
+      while (next < size && IsBlank(ahead[next])) ++next;
+      if (next == size) return false;
+      if (ahead[next] == ',') ++next;
+      how = FieldEnd::kBlank;
+      break;
+    default: return false;  // a quote or a NUL
+  }
+  blanks_before_ = start > 0;
+  field_line_ = line_;
+  if (how == FieldEnd::kLineEnd) ++line_;
+  end_ = how;
+  text_.assign(ahead.data() + start, end - start);
+  ConsumeChannelBytes(channel_, next);
+  return true;
 }
 
 ScanResult FieldScanner::SkipLeadingBlanks() {

@@ -66,6 +66,7 @@ class FieldScanner {
   ScanResult SkipToEnd();
 
  private:
+  bool TakeWholeField(bool name);
   ScanResult SkipLeadingBlanks();
   ScanResult Gather(bool name);
   void TakeOrdinaryRun(bool name);

@@ -431,6 +431,8 @@ TEST(LayoutErrorTextTest, RendersEachKindAndCause) {
 
 // ---- Differential: generated and mutated files ---------------------------
 
+constexpr std::size_t kReadAhead = 64 * 1024;
+
 // Well-formed files in every layout the dialogue reads, from a seed.
 class FileMaker {
  public:
@@ -441,6 +443,7 @@ class FileMaker {
     const int traits = Pick(0, 5);
     std::string file = Blanks() + std::to_string(varieties) + OneOf({" ", "\t", ",", "\n", "\r\n", " ,"}) +
                        Blanks() + std::to_string(traits) + LineEnd();
+    names_at_ = file.size();
     for (int j = 0; j < traits; ++j) file += Blanks() + Name() + (j + 1 < traits ? NameEnd() : LineEnd());
     for (int i = 0; i < varieties; ++i) {
       file += Blanks() + Name() + (traits == 0 ? LineEnd() : NameEnd());
@@ -451,13 +454,25 @@ class FileMaker {
     return file + OneOf({"", "", "\n", "\r\n\r\n", "  \n\t"});
   }
 
-  // The same with one to three bytes inserted, deleted, doubled or the end cut.
-  std::string Mutated() {
+  // A well-formed file whose first name is made so long that the end of the
+  // channel's 64 KiB read-ahead falls among the next 40 bytes: fields met
+  // in pieces. `tail` is where those bytes start.
+  std::string Padded(std::size_t& tail) {
     std::string file = WellFormed();
+    const std::size_t at = names_at_;
+    const std::size_t pad = kReadAhead - at - static_cast<std::size_t>(Pick(0, 40));
+    file.insert(at, pad, 'a');
+    tail = at + pad;
+    return file;
+  }
+
+  // `file` with one to three bytes from `from` on inserted, deleted, doubled,
+  // or the end cut there.
+  std::string Mutated(std::string file, std::size_t from = 0) {
     static const std::string kBytes = std::string(" ,\n\r\"\t.-&eEdxH9071", 18) + std::string(1, '\0');
     const int mutations = Pick(1, 3);
-    for (int m = 0; m < mutations && !file.empty(); ++m) {
-      const std::size_t at = static_cast<std::size_t>(Pick(0, static_cast<int>(file.size()) - 1));
+    for (int m = 0; m < mutations && file.size() > from; ++m) {
+      const std::size_t at = from + static_cast<std::size_t>(Pick(0, static_cast<int>(file.size() - from) - 1));
       switch (Pick(0, 3)) {
         case 0: file.insert(at, 1, kBytes[static_cast<std::size_t>(Pick(0, static_cast<int>(kBytes.size()) - 1))]); break;
         case 1: file.erase(at, 1); break;
@@ -504,6 +519,7 @@ class FileMaker {
   }
 
   std::mt19937_64 random_;
+  std::size_t names_at_ = 0;  // where the last well-formed file's names start
 };
 
 TEST_F(StrictLayoutTest, AgreesWithTheChannelReaderWhereverItAccepts) {
@@ -511,13 +527,15 @@ TEST_F(StrictLayoutTest, AgreesWithTheChannelReaderWhereverItAccepts) {
   int refused_mutants = 0;
   for (std::uint64_t seed = 1; seed <= 600; ++seed) {
     FileMaker maker(seed);
-    const std::string good = maker.WellFormed();
-    const std::string mutant = maker.Mutated();
+    // Every fourth file is padded to meet the read-ahead's end in its fields.
+    std::size_t tail = 0;
+    const std::string good = seed % 4 == 0 ? maker.Padded(tail) : maker.WellFormed();
+    const std::string mutant = maker.Mutated(good, tail);
     {
       SCOPED_TRACE("well formed, seed " + std::to_string(seed));
       Collection strict;
       const LayoutError error = ReadStrictly(good, strict);
-      EXPECT_TRUE(error.ok()) << Describe(error) << "\n" << good;
+      EXPECT_TRUE(error.ok()) << Describe(error) << "\n" << good.substr(tail);
       ExpectSameCollection(strict, ReadByChannel(good));
     }
     SCOPED_TRACE("mutated, seed " + std::to_string(seed));
@@ -534,6 +552,25 @@ TEST_F(StrictLayoutTest, AgreesWithTheChannelReaderWhereverItAccepts) {
   // Both sides of the property are exercised.
   EXPECT_GT(accepted_mutants, 50);
   EXPECT_GT(refused_mutants, 50);
+}
+
+// The end of the channel's read-ahead can fall on any byte of a field, of
+// what ends it, or of the blanks and comma skipped after it: the first trait
+// name is padded so that it falls on each byte of a body that holds every
+// kind of separator in turn.
+TEST_F(StrictLayoutTest, AgreesWhereverTheReadAheadEnds) {
+  const std::string head = "3 2\n";
+  const std::string body = "A,B\r\nx,1 ,2\r\n\"q,r\" s\r\n-3.5\t \t,&h1F\ny\rz,4, 5  \n";
+  for (std::size_t k = 0; k <= body.size(); ++k) {
+    SCOPED_TRACE("the read-ahead ends at byte " + std::to_string(k) + " of the body");
+    const std::string file = head + std::string(kReadAhead - head.size() - k, 'a') + body;
+    Collection strict;
+    const LayoutError error = ReadStrictly(file, strict);
+    EXPECT_TRUE(error.ok()) << Describe(error);
+    ASSERT_EQ(strict.varieties, 3);
+    EXPECT_EQ(strict.Value(2, 1), 5.0);
+    ExpectSameCollection(strict, ReadByChannel(file));
+  }
 }
 
 }  // namespace
