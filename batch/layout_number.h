@@ -37,9 +37,10 @@ struct LayoutNumber {
 // Checks and converts one field's text.
 LayoutNumber ReadLayoutNumber(const std::string& text);
 
-// True when `text` is a number of the grammar (kNumber), without converting
-// anything but an &H / &O number's digit count.
-//   "95.5" -> true;  "95.5x" -> false
+// True when the whole of `text` is a number of the grammar, by its bytes
+// alone: nothing is converted, so a decimal beyond the doubles passes (an
+// &H / &O number whose digits wrap does not).
+//   "95.5" -> true;  "95.5x" -> false;  "&H8000000000000000" -> false
 bool FitsNumberGrammar(std::string_view text);
 
 // True for a count: a number of the grammar whose value is whole.
