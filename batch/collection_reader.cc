@@ -12,12 +12,16 @@ void ReadCollectionCounts(int32_t channel, Collection& c) {
   c.traits = LoopCount(c.trait_count);
 }
 
-void ReadCollectionBody(int32_t channel, Collection& c) {
+void SizeCollectionStorage(Collection& c) {
   c.trait_names.clear();
   c.variety_names.clear();
   for (int j = 0; j < c.traits; ++j) c.trait_names.push_back(NewByteString(0));
   for (int i = 0; i < c.varieties; ++i) c.variety_names.push_back(NewByteString(0));
   c.values.assign(static_cast<std::size_t>(c.varieties) * static_cast<std::size_t>(c.traits), 0.0);
+}
+
+void ReadCollectionBody(int32_t channel, Collection& c) {
+  SizeCollectionStorage(c);
   for (int j = 0; j < c.traits; ++j) ReadNameField(channel, &c.trait_names[j]);
   for (int i = 0; i < c.varieties; ++i) {
     ReadNameField(channel, &c.variety_names[i]);

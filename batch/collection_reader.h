@@ -25,6 +25,10 @@ void ReadCollectionCounts(int32_t channel, Collection& c);
 // `channel` open.
 void ReadCollectionBody(int32_t channel, Collection& c);
 
+// Sizes the storage for the loop counts: every name empty, every value 0.
+// Example: varieties 3, traits 2 -> 2 trait names, 3 variety names, 6 values.
+void SizeCollectionStorage(Collection& c);
+
 }  // namespace kyori
 
 #endif  // KYORI_BATCH_COLLECTION_READER_H_
