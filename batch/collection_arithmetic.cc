@@ -2,15 +2,12 @@
 
 #include <algorithm>
 #include <cmath>
-#include <cstdlib>
 #include <cstring>
 
 #include "platform/parallel_for.h"
-#include "kernels/report_cells.h"
+#include "kernels/condensed_index.h"
 #include "kernels/squared_distances.h"
 #include "kernels/standardize_trait.h"
-#include "convert/number_to_text.h"
-#include "numeric/elementary.h"
 
 namespace kyori {
 namespace {
@@ -141,11 +138,9 @@ DistanceTriangle ComputeDistances(const Collection& c, Arithmetic arithmetic, in
   DistanceTriangle d;
   const std::size_t n = static_cast<std::size_t>(c.varieties);
   const std::size_t pairs = n < 2 ? 0 : n * (n - 1) / 2;
-  d.varieties = c.varieties;
-  d.arithmetic = arithmetic;
   if (arithmetic == Arithmetic::kCompatible) {
-    d.words.resize(pairs);
-    uint32_t* out = d.words.data();
+    d.square_bits.resize(pairs);
+    uint32_t* out = d.square_bits.data();
     FillTriangle<float>(c, jobs, AccumulateSquaredRows<float>,
                         [out](std::size_t at, float v) { std::memcpy(out + at, &v, sizeof v); });
   } else {
@@ -158,108 +153,11 @@ DistanceTriangle ComputeDistances(const Collection& c, Arithmetic arithmetic, in
   return d;
 }
 
-namespace {
-
-// The pairs are taken in chunks of this many, one chunk per task.
-constexpr std::size_t kChunk = 1 << 14;
-
-long ChunkCount(std::size_t pairs) { return static_cast<long>((pairs + kChunk - 1) / kChunk); }
-
-// One worker's buffers for a chunk, made the first time the worker needs
-// them and kept for its later chunks: the widened squares and the distances
-// (DistancesOfChunk), the texts and their lengths (PackCells).
-struct ChunkBuffers {
-  std::vector<double> widened;
-  std::vector<double> values;
-  std::vector<char> texts;
-  std::vector<int> lengths;
-};
-
-// The bytes a worker's buffers hold at most.
-constexpr std::uint64_t kChunkBufferBytes = kChunk * (sizeof(double) * 2 + kNumberTextMax + sizeof(int));
-
-// One set of buffers for each worker that can take part.
-std::vector<ChunkBuffers> BuffersFor(long chunks, int jobs) {
-  return std::vector<ChunkBuffers>(static_cast<std::size_t>(std::max(1L, std::min<long>(chunks, jobs))));
-}
-
-// The distances of pairs [begin, end) into `out`: the roots, or the
-// program's roots of the squared distances.
-void DistancesOfChunk(const DistanceTriangle& d, std::size_t begin, std::size_t end, double* out,
-                      ChunkBuffers& buffers) {
-  if (d.rooted) {
-    std::copy(d.roots.begin() + static_cast<std::ptrdiff_t>(begin), d.roots.begin() + static_cast<std::ptrdiff_t>(end), out);
-    return;
-  }
-  buffers.widened.resize(kChunk);
-  for (std::size_t t = begin; t < end; ++t) {
-    float squared;
-    std::memcpy(&squared, &d.words[t], sizeof squared);
-    buffers.widened[t - begin] = static_cast<double>(squared);
-  }
-  HalfPowers(buffers.widened.data(), out, static_cast<int>(end - begin));  // Power(squared, 0.5) for each
-}
-
-}  // namespace
-
-std::vector<double> CondensedDistances(const DistanceTriangle& d, int jobs) {
-  if (d.rooted) return d.roots;
-  std::vector<double> out(d.words.size());
-  const long chunks = ChunkCount(out.size());
-  std::vector<ChunkBuffers> buffers = BuffersFor(chunks, jobs);
-  ParallelFor(chunks, jobs, [&](long k, int worker) {
-    const std::size_t begin = static_cast<std::size_t>(k) * kChunk;
-    DistancesOfChunk(d, begin, std::min(out.size(), begin + kChunk), out.data() + begin, buffers[worker]);
-  });
-  return out;
-}
-
-void TakeRoots(DistanceTriangle& d, int jobs) {
-  if (d.rooted) return;
-  d.roots = CondensedDistances(d, jobs);
-  d.rooted = true;
-}
-
-void PackCells(DistanceTriangle& d, bool drop_roots, int jobs) {
-  const std::size_t pairs = d.rooted ? d.roots.size() : d.words.size();
-  d.words.resize(pairs);
-  const long chunks = ChunkCount(pairs);
-  std::vector<ChunkBuffers> buffers = BuffersFor(chunks, jobs);
-  ParallelFor(chunks, jobs, [&](long k, int worker) {
-    const std::size_t begin = static_cast<std::size_t>(k) * kChunk;
-    const std::size_t end = std::min(pairs, begin + kChunk);
-    ChunkBuffers& b = buffers[worker];
-    b.values.resize(kChunk);
-    b.texts.resize(kChunk * kNumberTextMax);
-    b.lengths.resize(kChunk);
-    DistancesOfChunk(d, begin, end, b.values.data(), b);
-    NumbersToChars(b.values.data(), static_cast<int>(end - begin), b.texts.data(), b.lengths.data());
-    for (std::size_t t = begin; t < end; ++t) {
-      const std::size_t at = t - begin;
-      const FormattedCell cell = CellFor(b.values[at], ZeroRule::kDistance, b.texts.data() + at * kNumberTextMax, b.lengths[at]);
-      // A distance is a finite number of at least 0, or NaN: its cell always packs.
-      if (!PackCell(cell, &d.words[t])) std::abort();
-    }
-  });
-  d.packed = true;
-  if (drop_roots) {
-    d.roots = std::vector<double>();
-    d.rooted = false;
-  }
-}
-
-TriangleMemory DistancesMemory(int varieties, Arithmetic arithmetic, bool keep_roots, int jobs) {
+std::uint64_t DistanceSumsBytes(int varieties, Arithmetic arithmetic, int jobs) {
   const std::uint64_t n = varieties < 0 ? 0 : static_cast<std::uint64_t>(varieties);
-  const std::uint64_t pairs = n < 2 ? 0 : n * (n - 1) / 2;
   const std::uint64_t threads = jobs < 1 ? 1 : static_cast<std::uint64_t>(jobs);
   const std::uint64_t sum_bytes = arithmetic == Arithmetic::kAccurate ? sizeof(double) : sizeof(float);
-  const std::uint64_t rows_of_sums = threads * kRowsAtOnce * (n + 1) * sum_bytes;  // FillTriangle
-  const bool both = arithmetic == Arithmetic::kAccurate || keep_roots;
-  TriangleMemory memory;
-  memory.peak = pairs * (both ? sizeof(uint32_t) + sizeof(double) : sizeof(uint32_t)) +
-                std::max(rows_of_sums, threads * kChunkBufferBytes);
-  memory.kept = pairs * (keep_roots ? sizeof(uint32_t) + sizeof(double) : sizeof(uint32_t));
-  return memory;
+  return threads * kRowsAtOnce * (n + 1) * sum_bytes;  // FillTriangle's scratch
 }
 
 }  // namespace kyori

@@ -24,7 +24,7 @@
 #include <vector>
 
 #include "batch/collection.h"
-#include "kernels/condensed_index.h"
+#include "batch/distance_triangle.h"
 
 namespace kyori {
 
@@ -58,55 +58,17 @@ struct SpreadDifference {
 // all equal or not all finite are not listed.
 std::vector<SpreadDifference> CompareSpreads(const Collection& c, double tolerance);
 
-// The distances between all pairs, one triangle: pair (i, j), i < j, at
-// index CondensedIndex(n, i, j). Four bytes a pair while the report is written:
-// the compatible squared distances (single precision, held as their bits)
-// become, one for one, the pairs' report cells (PackedCell), so that each
-// root is taken and each number formatted once although every pair is
-// printed twice.
-struct DistanceTriangle {
-  int varieties = 0;
-  Arithmetic arithmetic = Arithmetic::kCompatible;
-  std::vector<uint32_t> words;  // the squared distances' bits, or the packed cells
-  bool packed = false;          // `words` holds packed cells
-  std::vector<double> roots;    // the distances: accurate, or compatible after TakeRoots
-  bool rooted = false;          // `roots` holds the distances
-};
-
-// The triangle of a standardized collection, the rows split across `jobs`
-// threads; the same bits for every number of jobs.
+// The triangle of a standardized collection's distances
+// (batch/distance_triangle.h): compatible its squares, accurate its roots;
+// the rows are split across `jobs` threads, with the same bits for every
+// number of jobs.
 DistanceTriangle ComputeDistances(const Collection& c, Arithmetic arithmetic, int jobs);
 
-// Every distance as the report prints it before the cut, in the triangle's
-// order: compatible Power(squared, 0.5) of the single widened to double,
-// accurate the roots. Not after PackCells without roots.
-std::vector<double> CondensedDistances(const DistanceTriangle& d, int jobs);
-
-// Keeps the distances themselves (CondensedDistances) in `roots`, for a run
-// that hands them on to a tree, a matrix or a picture.
-void TakeRoots(DistanceTriangle& d, int jobs);
-
-// Turns every pair's distance into its report cell, packed into `words`
-// (PackCell); with `drop_roots` the roots are released afterwards.
-void PackCells(DistanceTriangle& d, bool drop_roots, int jobs);
-
-// What ComputeDistances, then TakeRoots (when `keep_roots`), then PackCells
-// with drop_roots = !keep_roots hold beside the collection, with `jobs`
-// threads: `peak` the most at any time, `kept` what the triangle still holds
-// once the cells are packed. A pair takes 4 bytes as its squared distance's
-// bits or as its cell and 8 as its root; the peak holds both at once
-// (compatible: the roots taken beside the squares; accurate: the cells
-// packed beside the roots), except in a compatible run without roots.
-// Each thread adds its rows of sums and the buffers of one chunk of cells.
-//
-// Example: 8000 varieties (31,996,000 pairs), accurate, no roots kept, one
-// thread: peak 12 bytes a pair (383,952,000) plus 688,128 bytes of chunk
-// buffers (more than the 256,032 of sums); kept 4 bytes a pair (127,984,000).
-struct TriangleMemory {
-  std::uint64_t peak = 0;
-  std::uint64_t kept = 0;
-};
-TriangleMemory DistancesMemory(int varieties, Arithmetic arithmetic, bool keep_roots, int jobs);
+// The most bytes ComputeDistances holds beside the triangle it fills: each
+// thread's rows of sums (kRowsAtOnce rows of varieties + 1 sums, single or
+// double as the arithmetic sums).
+//   8000 varieties, accurate, one thread: 4 * 8001 * 8 = 256,032 bytes.
+std::uint64_t DistanceSumsBytes(int varieties, Arithmetic arithmetic, int jobs);
 
 }  // namespace kyori
 

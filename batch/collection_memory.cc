@@ -57,6 +57,17 @@ std::uint64_t AnalysesBytes(std::uint64_t n, std::uint64_t pairs, const RunShape
 
 }  // namespace
 
+TriangleMemory DistancesMemory(int varieties, Arithmetic arithmetic, bool keep_roots, int jobs) {
+  const std::uint64_t n = varieties < 0 ? 0 : static_cast<std::uint64_t>(varieties);
+  const std::uint64_t pairs = n < 2 ? 0 : n * (n - 1) / 2;
+  const bool both = arithmetic == Arithmetic::kAccurate || keep_roots;
+  TriangleMemory memory;
+  memory.peak = pairs * (both ? sizeof(uint32_t) + sizeof(double) : sizeof(uint32_t)) +
+                std::max(DistanceSumsBytes(varieties, arithmetic, jobs), PackCellsBufferBytes(jobs));
+  memory.kept = pairs * (keep_roots ? sizeof(uint32_t) + sizeof(double) : sizeof(uint32_t));
+  return memory;
+}
+
 std::uint64_t PeakBytes(int varieties, int traits, const RunShape& shape) {
   const std::uint64_t n = static_cast<std::uint64_t>(std::max(varieties, 0));
   const std::uint64_t m = static_cast<std::uint64_t>(std::max(traits, 0));

@@ -1,11 +1,14 @@
 #include "batch/collection_report.h"
 
 #include <algorithm>
+#include <cstdlib>
 #include <string>
 #include <vector>
 
-#include "platform/parallel_for.h"
+#include "convert/number_to_text.h"
+#include "kernels/condensed_index.h"
 #include "kernels/report_cells.h"
+#include "platform/parallel_for.h"
 
 namespace kyori {
 namespace {
@@ -49,9 +52,67 @@ void WriteHeading(std::string_view heading, FileWriter& out) {
   out.Write("\r\n");
 }
 
+// One worker's buffers for a chunk of pairs, made the first time the worker
+// needs them and kept for its later chunks: the distances read, their texts
+// and the texts' lengths.
+struct PackingBuffers {
+  explicit PackingBuffers(const DistanceTriangle& d) : reader(d) {}
+  DistanceReader reader;
+  std::vector<double> values;
+  std::vector<char> texts;
+  std::vector<int> lengths;
+};
+
+constexpr std::uint64_t kPackingBytesAPair = sizeof(double) + kNumberTextMax + sizeof(int);
+
+// The cells of pairs [begin, end) into cells[begin .. end): the distances
+// of the whole range are read before the first cell is written, so `cells`
+// may be the storage of the squares being read.
+void PackChunk(std::size_t begin, std::size_t end, PackingBuffers& b, uint32_t* cells) {
+  const std::size_t count = end - begin;
+  b.values.resize(kPairChunk);
+  b.texts.resize(kPairChunk * kNumberTextMax);
+  b.lengths.resize(kPairChunk);
+  b.reader.Read(begin, end, b.values.data());
+  NumbersToChars(b.values.data(), static_cast<int>(count), b.texts.data(), b.lengths.data());
+  for (std::size_t at = 0; at < count; ++at) {
+    const FormattedCell cell = CellFor(b.values[at], ZeroRule::kDistance, b.texts.data() + at * kNumberTextMax, b.lengths[at]);
+    // A distance is a finite number of at least 0, or NaN: its cell always packs.
+    if (!PackCell(cell, &cells[begin + at])) std::abort();
+  }
+}
+
 }  // namespace
 
-void WriteCollectionReport(const Collection& c, const DistanceTriangle& d, const ReportHeadings& headings,
+ReportCells PackCells(DistanceTriangle& d, bool drop_roots, int jobs) {
+  ReportCells cells;
+  const std::size_t pairs = d.Pairs();
+  // Squares are overwritten by their cells, chunk by chunk; roots are read
+  // into cells of their own.
+  std::vector<uint32_t>& out = d.rooted ? cells.packed : d.square_bits;
+  out.resize(pairs);
+  const long chunks = static_cast<long>((pairs + kPairChunk - 1) / kPairChunk);
+  std::vector<PackingBuffers> buffers(static_cast<std::size_t>(std::max(1L, std::min<long>(chunks, jobs))),
+                                      PackingBuffers(d));
+  ParallelFor(chunks, jobs, [&](long k, int worker) {
+    const std::size_t begin = static_cast<std::size_t>(k) * kPairChunk;
+    PackChunk(begin, std::min(pairs, begin + kPairChunk), buffers[static_cast<std::size_t>(worker)], out.data());
+  });
+  if (!d.rooted) cells.packed = std::move(d.square_bits);
+  d.square_bits = std::vector<uint32_t>();
+  if (drop_roots) {
+    d.roots = std::vector<double>();
+    d.rooted = false;
+  }
+  return cells;
+}
+
+std::uint64_t PackCellsBufferBytes(int jobs) {
+  const std::uint64_t threads = jobs < 1 ? 1 : static_cast<std::uint64_t>(jobs);
+  return threads * (DistanceReader::WorkingBytes(kPairChunk) + kPairChunk * kPackingBytesAPair);
+}
+
+void WriteCollectionReport(const Collection& c, const ReportCells& cells, const ReportHeadings& headings,
                            int jobs, FileWriter& out) {
   const int n = c.varieties;
   const int m = c.traits;
@@ -80,7 +141,7 @@ void WriteCollectionReport(const Collection& c, const DistanceTriangle& d, const
       if (j == row) {
         end = std::copy(kZeroCell.begin(), kZeroCell.end(), end);  // a variety's distance to itself
       } else {
-        end = UnpackCell(d.words[CondensedIndex(size, row, j)], end);
+        end = UnpackCell(cells.packed[CondensedIndex(size, row, j)], end);
       }
       *end++ = ' ';
     }

@@ -6,7 +6,9 @@
 //   for each variety: its name, two blanks, its distances to every variety
 //     as cells, then " " CR LF
 //
-// where every cell is followed by one blank (see report_cells.h). The report
+// where every cell is followed by one blank (see kernels/report_cells.h).
+// Each pair's distance is printed twice (row i and row j): PackCells turns
+// every distance into its cell once, beforehand, four bytes a pair. The report
 // is streamed: a few rows at a time are formatted, split across `jobs`
 // threads, and written in order, so the bytes are the same for every number
 // of jobs and no buffer grows with the size of the file.
@@ -20,9 +22,10 @@
 
 #include <cstdint>
 #include <string_view>
+#include <vector>
 
 #include "batch/collection.h"
-#include "batch/collection_arithmetic.h"
+#include "batch/distance_triangle.h"
 #include "io/file_writer.h"
 
 namespace kyori {
@@ -32,13 +35,34 @@ struct ReportHeadings {
   std::string_view results;
 };
 
+// The report's cell of every pair's distance, in the triangle's order, each
+// packed into four bytes (PackCell, kernels/report_cells.h).
+//   distances 2.2360679..., 2.2360679..., 1.4142135... -> the cells
+//   "2.236067", "2.236067", "1.414213", packed
+struct ReportCells {
+  std::vector<uint32_t> packed;
+};
+
+// The cells of the triangle's distances (DistanceReader), the pairs split
+// across `jobs` threads. The squares of a triangle that holds them turn into
+// the cells in their own storage, chunk by chunk, so that the pairs never
+// take more than four bytes each: `d` then holds no squares. The roots are
+// read, and released afterwards with `drop_roots`.
+ReportCells PackCells(DistanceTriangle& d, bool drop_roots, int jobs);
+
+// The most bytes PackCells holds beside the triangle and the cells: each
+// thread's buffers for one chunk of pairs (their distances, texts and the
+// texts' lengths, and the reader's widened squares). TakeRoots holds less.
+//   one thread: 16384 * (8 + 8 + 22 + 4) = 688,128 bytes.
+std::uint64_t PackCellsBufferBytes(int jobs);
+
 // Writes the whole report of the standardized collection `c` and its
-// distances `d`, packed (PackCells), to `out`. Failures are left in `out`.
-void WriteCollectionReport(const Collection& c, const DistanceTriangle& d, const ReportHeadings& headings,
+// distances' cells to `out`. Failures are left in `out`.
+void WriteCollectionReport(const Collection& c, const ReportCells& cells, const ReportHeadings& headings,
                            int jobs, FileWriter& out);
 
 // The most bytes WriteCollectionReport holds at once beside the collection
-// and the triangle, for names of up to 59 bytes: each thread's row of
+// and the cells, for names of up to 59 bytes: each thread's row of
 // values, and the batch of rows being formatted (about 4 MiB, or 4 rows a
 // thread when rows are long; a row's text can grow to twice its length as
 // longer names come, so distance rows are counted twice).

@@ -191,11 +191,11 @@ int RefuseSharedFiles(const BatchRun& run, const std::vector<OutputName>& names)
   return kUsage;
 }
 
-// What the outputs are made from: the report's triangle, and for the tree,
+// What the outputs are made from: the report's cells, and for the tree,
 // the matrix and the picture the distances and the tree.
 struct Results {
   const Collection& c;
-  const DistanceTriangle& triangle;
+  const ReportCells& cells;
   ReportHeadings headings;
   analysis::Distances distances;
   analysis::Tree tree;
@@ -223,7 +223,7 @@ bool BuildTree(const BatchRun& run, Results& results) {
 bool WriteOne(const BatchRun& run, const Results& r, OutputKind kind, OutputFile& file) {
   switch (kind) {
     case OutputKind::kReport:
-      WriteCollectionReport(r.c, r.triangle, r.headings, run.jobs, file.Writer());
+      WriteCollectionReport(r.c, r.cells, r.headings, run.jobs, file.Writer());
       break;
     case OutputKind::kPhylip:
       analysis::WritePhylip(r.distances, r.names, file.Stream());
@@ -321,9 +321,9 @@ int Run(BatchRun& run) {
   // without them only the cells are kept.
   const bool keep_roots = WantsAnalyses(run.line);
   if (keep_roots) TakeRoots(triangle, run.jobs);
-  PackCells(triangle, !keep_roots, run.jobs);
+  const ReportCells cells = PackCells(triangle, !keep_roots, run.jobs);
   const bool utf8 = run.line.encoding == HeadingEncoding::kUtf8;
-  Results results{c, triangle,
+  Results results{c, cells,
                   ReportHeadings{utf8 ? texts::kStandardizedHeading.readable : texts::kStandardizedHeading.bytes,
                                  utf8 ? texts::kResultsHeading.readable : texts::kResultsHeading.bytes},
                   {}, {}, {}};

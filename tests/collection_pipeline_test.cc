@@ -56,13 +56,13 @@ class CollectionPipelineTest : public ::testing::Test {
 
   // The whole report of a standardized collection and its triangle.
   std::string Report(const Collection& c, DistanceTriangle& d, int jobs) {
-    PackCells(d, true, jobs);
+    const ReportCells cells = PackCells(d, true, jobs);
     const std::string path = folder_.File("report.txt");
     const platform::FileHandle file = platform::OpenFile(path.c_str(), platform::OpenMode::kCreate);
     EXPECT_NE(file, platform::kInvalidHandle);
     {
       FileWriter out(file);
-      WriteCollectionReport(c, d, ReportHeadings{"H1 ", "H2 "}, jobs, out);
+      WriteCollectionReport(c, cells, ReportHeadings{"H1 ", "H2 "}, jobs, out);
       EXPECT_TRUE(out.Flush());
     }
     platform::CloseFile(file);
@@ -140,12 +140,12 @@ TEST_F(CollectionPipelineTest, TheTriangleHoldsEachPairOnce) {
   Collection c = Read(kSmall);
   ASSERT_EQ(StandardizeCollection(c, Arithmetic::kCompatible).kind, TraitStop::kNone);
   DistanceTriangle compatible = ComputeDistances(c, Arithmetic::kCompatible, 2);
-  ASSERT_EQ(compatible.words.size(), 3u);
+  ASSERT_EQ(compatible.square_bits.size(), 3u);
   EXPECT_FALSE(compatible.rooted);
   // Pairs in the order x-y, x-z, y-z: the squared distances in single.
-  EXPECT_EQ(SingleOfBits(compatible.words[CondensedIndex(3, 0, 1)]), 5.0f);
-  EXPECT_EQ(SingleOfBits(compatible.words[CondensedIndex(3, 0, 2)]), 5.0f);
-  EXPECT_EQ(SingleOfBits(compatible.words[CondensedIndex(3, 1, 2)]), 2.0f);
+  EXPECT_EQ(SingleOfBits(compatible.square_bits[CondensedIndex(3, 0, 1)]), 5.0f);
+  EXPECT_EQ(SingleOfBits(compatible.square_bits[CondensedIndex(3, 0, 2)]), 5.0f);
+  EXPECT_EQ(SingleOfBits(compatible.square_bits[CondensedIndex(3, 1, 2)]), 2.0f);
   // The program's own root is within an ulp or so of the true one.
   const std::vector<double> roots = CondensedDistances(compatible, 1);
   const double expected[] = {std::sqrt(5.0), std::sqrt(5.0), std::sqrt(2.0)};
@@ -232,7 +232,7 @@ TEST_F(CollectionPipelineTest, TheReportOfTheSmallCollection) {
       ASSERT_EQ(StandardizeCollection(c, arithmetic).kind, TraitStop::kNone);
       DistanceTriangle d = ComputeDistances(c, arithmetic, jobs);
       EXPECT_EQ(Report(c, d, jobs), expected);
-      EXPECT_TRUE(d.packed);
+      EXPECT_TRUE(d.square_bits.empty());  // the squares' storage became the cells
       EXPECT_TRUE(d.roots.empty());  // dropped once the cells are packed
     }
   }
