@@ -271,5 +271,30 @@ TEST_F(CollectionPipelineTest, ALargerReportIsTheSameForEveryNumberOfJobs) {
   }
 }
 
+// A run with analyses takes the roots before it packs the cells; a run
+// without packs the squares where they lie. Over several chunks of pairs
+// and threads, both give the same cells, and the roots handed on are the
+// distances the report prints.
+TEST_F(CollectionPipelineTest, TheCellsAreTheSameWithTheRootsTakenFirst) {
+  std::string bytes = "301 2\r\nA,B\r\n";
+  for (int i = 0; i < 301; ++i) bytes += "v" + std::to_string(i) + "," + std::to_string(i % 11) + " " + std::to_string(i % 7) + "\r\n";
+  Collection c = Read(bytes);
+  ASSERT_EQ(StandardizeCollection(c, Arithmetic::kCompatible).kind, TraitStop::kNone);
+
+  DistanceTriangle squares = ComputeDistances(c, Arithmetic::kCompatible, 3);
+  ASSERT_GT(squares.square_bits.size(), 2 * kPairChunk);
+  const std::vector<double> distances = CondensedDistances(squares, 1);
+  const ReportCells in_place = PackCells(squares, true, 3);
+  EXPECT_TRUE(squares.square_bits.empty());
+
+  DistanceTriangle rooted = ComputeDistances(c, Arithmetic::kCompatible, 3);
+  TakeRoots(rooted, 3);
+  EXPECT_TRUE(rooted.square_bits.empty());
+  EXPECT_EQ(rooted.roots, distances);
+  const ReportCells from_roots = PackCells(rooted, false, 3);
+  EXPECT_EQ(from_roots.packed, in_place.packed);
+  EXPECT_EQ(rooted.roots, distances);  // kept for the analyses
+}
+
 }  // namespace
 }  // namespace kyori
