@@ -1,6 +1,5 @@
 #include "frontend/batch_run.h"
 
-#include <algorithm>
 #include <cstdint>
 #include <cstdio>
 #include <new>
@@ -11,32 +10,16 @@
 #include <utility>
 #include <vector>
 
-#include "analysis/condensed.h"
-#include "analysis/linkage.h"
-#include "analysis/neighbor_joining.h"
-#include "analysis/newick.h"
-#include "analysis/phylip.h"
-#include "analysis/svg.h"
-#include "analysis/tree.h"
-#include "batch/collection.h"
-#include "batch/collection_arithmetic.h"
-#include "batch/collection_memory.h"
-#include "batch/collection_reader.h"
-#include "batch/collection_report.h"
+#include "batch/pipeline.h"
+#include "frontend/batch_analyses.h"
 #include "frontend/batch_texts.h"
 #include "frontend/output_set.h"
-#include "io/channels.h"
 #include "platform/platform.h"
 #include "text/byte_string.h"
-#include "text/display_utf8.h"
+#include "text/texts.h"
 
 namespace kyori {
 namespace {
-
-constexpr int32_t kDataChannel = 1;
-// The compatible spread may differ from the accurate one by this much,
-// relative, before a warning: about what a report cell of 8 characters hides.
-constexpr double kSpreadTolerance = 1e-6;
 
 enum : int { kDone = 0, kFailed = 1, kUsage = 2 };
 
@@ -45,10 +28,24 @@ struct BatchRun {
   MessageStyle style;
   const std::string& data_name;
   const std::string& output_name;
-  int jobs;
-  Arithmetic arithmetic;
+  RunRequest request;
   platform::FileHandle standard_output;  // kInvalidHandle when it was closed
 };
+
+// What the options ask of the pipeline, with `jobs` threads.
+RunRequest RequestOf(const CommandLine& line, int jobs) {
+  RunRequest request;
+  request.arithmetic = line.arithmetic;
+  request.jobs = jobs;
+  request.products.matrix = !line.phylip.empty();
+  request.products.picture = !line.svg.empty();
+  if (!line.tree.empty() || request.products.picture) request.products.tree = TreeWorkOf(line.method);
+  const bool utf8 = line.encoding == HeadingEncoding::kUtf8;
+  request.headings = {utf8 ? texts::kStandardizedHeading.readable : texts::kStandardizedHeading.bytes,
+                      utf8 ? texts::kResultsHeading.readable : texts::kResultsHeading.bytes};
+  request.machine = ThisMachine();
+  return request;
+}
 
 MessageLine About(const BatchRun& run, const std::string& file) {
   MessageLine message(run.style);
@@ -75,48 +72,34 @@ std::string Gibibytes(std::uint64_t bytes) {
   return text;
 }
 
-// The memory the run will hold at its peak, from the counts and the options
-// (batch/collection_memory.h), with the most threads up to run.jobs that fit
-// in the machine's memory: run.jobs is lowered to that number. When not
-// even one thread fits, the figure for one thread.
-std::uint64_t MemoryNeeded(BatchRun& run, const Collection& c) {
-  const CommandLine& line = run.line;
-  RunShape shape;
-  shape.arithmetic = run.arithmetic;
-  shape.matrix = !line.phylip.empty();
-  shape.picture = !line.svg.empty();
-  if (!line.tree.empty() || shape.picture) {
-    shape.tree = line.method == TreeMethod::kNeighborJoining ? TreeWork::kNeighborJoining
-                 : line.method == TreeMethod::kSingle        ? TreeWork::kSpanningTree
-                                                             : TreeWork::kChain;
+// ---- The outcomes of the stages, as messages
+
+int FailDataFile(const BatchRun& run, DataFile::Opened opened) {
+  if (opened == DataFile::Opened::kEmpty) {
+    return Fail(About(run, run.data_name).Say("the data file is empty", texts::kJaDataEmpty));
   }
-  shape.jobs = run.jobs;
-  shape.thread_stack_bytes = platform::ThreadStackBytes();
-  const int jobs = JobsWithin(c.varieties, c.traits, shape, platform::MemoryLimitBytes());
-  shape.jobs = std::max(jobs, 1);
-  run.jobs = shape.jobs;
-  return PeakBytes(c.varieties, c.traits, shape);
+  return Fail(About(run, run.data_name).Say("cannot open the data file", texts::kJaCannotOpenData));
 }
 
-bool OpenData(const BatchRun& run) {
-  if (run.data_name == "-") {
-    AttachChannel(kDataChannel, platform::StandardInput());
-  } else {
-    if (platform::IsDirectory(run.data_name.c_str())) return false;
-    OpenChannel(TextFromBytes(run.data_name), kOpenReadShared, kDataChannel);
+int FailRead(const BatchRun& run, const ReadOutcome& read) {
+  MessageLine message = About(run, run.data_name);
+  switch (read.kind) {
+    case ReadOutcome::kOverCapacity:
+      return Fail(message.Say("more than 32767 varieties or traits", texts::kJaOverCapacity));
+    case ReadOutcome::kOverMemory:
+      message.Say("needs ", texts::kJaMemoryNeeds).Plain(Gibibytes(read.plan.needed));
+      message.Say(" of memory; this machine has ", texts::kJaMemoryHas).Plain(Gibibytes(read.plan.limit));
+      return Fail(message.Say("", texts::kJaMemoryEnd));
+    default:
+      // Bytes that are no data file at all (NULs, blank lines, random bytes)
+      // read as 0 varieties.
+      return Fail(message.Say("holds no variety: its first field, the number of varieties, is not 1 or more",
+                              texts::kJaNoVarieties));
   }
-  return ChannelIsOpen(kDataChannel);
 }
 
-bool DataIsEmpty() {
-  const int first = ReadChannelByte(kDataChannel);
-  if (first < 0) return true;
-  GiveBackChannelByte(kDataChannel);
-  return false;
-}
-
-void WarnAboutSpreads(const BatchRun& run, const Collection& c) {
-  for (const SpreadDifference& d : CompareSpreads(c, kSpreadTolerance)) {
+void WarnAboutSpreads(const BatchRun& run, const Collection& c, const std::vector<SpreadDifference>& spreads) {
+  for (const SpreadDifference& d : spreads) {
     MessageLine message = About(run, run.data_name);
     message.Say("warning: ", texts::kJaWarning);
     SayTrait(message, c, d.trait);
@@ -135,16 +118,24 @@ void WarnAboutSpreads(const BatchRun& run, const Collection& c) {
   }
 }
 
-std::vector<std::string> NamesInUtf8(const Collection& c) {
-  std::vector<std::string> names;
-  names.reserve(c.variety_names.size());
-  for (const ByteString& name : c.variety_names) names.push_back(DisplayUtf8(name.View()));
-  return names;
+int FailTraitStop(const BatchRun& run, const Collection& c, const TraitStop& stop) {
+  MessageLine message = About(run, run.data_name);
+  SayTrait(message, c, stop.trait);
+  if (stop.kind == TraitStop::kIdentical) return Fail(message.Say(": all its values are the same", texts::kJaIdentical));
+  return Fail(message.Say(": a value is not a finite number", texts::kJaNotFinite));
 }
 
-bool WantsAnalyses(const CommandLine& line) {
-  return !line.tree.empty() || !line.svg.empty() || !line.phylip.empty();
+void SayCopheneticCorrelation(const BatchRun& run, const Analyses& analyses) {
+  char text[32];
+  std::snprintf(text, sizeof text, "%.6f", CopheneticCorrelationOf(analyses));
+  MessageLine message(run.style);
+  message.Say("cophenetic correlation", texts::kJaCophenetic)
+      .Plain(std::string(" (") + TreeMethodName(run.line.method) + "): ")
+      .Plain(text);
+  message.Write();
 }
+
+// ---- The outputs
 
 // What each output of a run is.
 enum class OutputKind { kReport, kPhylip, kTree, kPicture };
@@ -191,62 +182,32 @@ int RefuseSharedFiles(const BatchRun& run, const std::vector<OutputName>& names)
   return kUsage;
 }
 
-// What the outputs are made from: the report's cells, and for the tree,
-// the matrix and the picture the distances and the tree.
+// What the outputs are made from.
 struct Results {
   const Collection& c;
   const ReportCells& cells;
-  ReportHeadings headings;
-  analysis::Distances distances;
-  analysis::Tree tree;
-  std::vector<std::string> names;  // in UTF-8, for the analyses' files
+  const Analyses& analyses;
+  const RunRequest& request;
+  int jobs;
 };
 
-// The tree of the method asked for; false (with its message) when the
-// distances cannot be clustered.
-bool BuildTree(const BatchRun& run, Results& results) {
-  analysis::DistancesProblem problem;
-  analysis::LinkageMethod method = analysis::LinkageMethod::kAverage;
-  if (LinkageMethodOf(run.line.method, &method)) {
-    analysis::Linkage linkage;
-    problem = analysis::ComputeLinkage(results.distances, method, &linkage);
-    if (problem == analysis::DistancesProblem::kNone) results.tree = analysis::TreeFromLinkage(linkage);
-  } else {
-    problem = analysis::NeighborJoining(results.distances, &results.tree, run.jobs);
-  }
-  if (problem == analysis::DistancesProblem::kNone) return true;
-  Fail(About(run, run.data_name).Plain(analysis::DescribeProblem(problem)));
-  return false;
-}
-
 // Writes one output into its file; false when a write failed.
-bool WriteOne(const BatchRun& run, const Results& r, OutputKind kind, OutputFile& file) {
+bool WriteOne(const Results& r, OutputKind kind, OutputFile& file) {
   switch (kind) {
     case OutputKind::kReport:
-      WriteCollectionReport(r.c, r.cells, r.headings, run.jobs, file.Writer());
+      WriteCollectionReport(r.c, r.cells, r.request.headings, r.jobs, file.Writer());
       break;
     case OutputKind::kPhylip:
-      analysis::WritePhylip(r.distances, r.names, file.Stream());
+      WriteAnalysisFile(r.analyses, AnalysisFile::kMatrix, file.Stream());
       break;
     case OutputKind::kTree:
-      analysis::WriteNewick(r.tree, r.names, file.Stream());
+      WriteAnalysisFile(r.analyses, AnalysisFile::kTree, file.Stream());
       break;
     case OutputKind::kPicture:
-      analysis::WriteSvg(r.tree, r.distances, r.names, analysis::SvgOptions{}, file.Stream());
+      WriteAnalysisFile(r.analyses, AnalysisFile::kPicture, file.Stream());
       break;
   }
   return file.Finish();
-}
-
-void SayCopheneticCorrelation(const BatchRun& run, const Results& r) {
-  const double value = analysis::CopheneticCorrelation(r.distances.condensed, analysis::CopheneticDistances(r.tree));
-  char text[32];
-  std::snprintf(text, sizeof text, "%.6f", value);
-  MessageLine message(run.style);
-  message.Say("cophenetic correlation", texts::kJaCophenetic)
-      .Plain(std::string(" (") + TreeMethodName(run.line.method) + "): ")
-      .Plain(text);
-  message.Write();
 }
 
 // Every output written to its temporary file (those written in place last),
@@ -254,7 +215,7 @@ void SayCopheneticCorrelation(const BatchRun& run, const Results& r) {
 int WriteOutputs(const BatchRun& run, OutputSet& outputs, const RunOutputs& planned, const Results& results) {
   for (const int k : outputs.WriteOrder()) {
     const OutputKind kind = planned.kinds[static_cast<std::size_t>(k)];
-    if (!WriteOne(run, results, kind, outputs.File(k))) {
+    if (!WriteOne(results, kind, outputs.File(k))) {
       return Fail(About(run, planned.names[static_cast<std::size_t>(k)].name).Say("writing failed", texts::kJaWriteFailed));
     }
   }
@@ -265,81 +226,46 @@ int WriteOutputs(const BatchRun& run, OutputSet& outputs, const RunOutputs& plan
   return kDone;
 }
 
-int Run(BatchRun& run) {
+// ---- The run
+
+int Run(const BatchRun& run) {
   const RunOutputs planned = OutputsOf(run);
   if (const int refused = RefuseSharedFiles(run, planned.names); refused != kDone) return refused;
-  if (!OpenData(run)) return Fail(About(run, run.data_name).Say("cannot open the data file", texts::kJaCannotOpenData));
-  if (DataIsEmpty()) {
-    CloseChannel(kDataChannel);
-    return Fail(About(run, run.data_name).Say("the data file is empty", texts::kJaDataEmpty));
-  }
+  DataFile data;
+  const DataFile::Opened opened = data.Open(run.data_name);
+  if (opened != DataFile::Opened::kOpen) return FailDataFile(run, opened);
   // Every output's temporary file is made before the work starts: one that
   // cannot be created ends the run before any is written.
   OutputSet outputs(planned.names);
   const int cannot_create = outputs.Open(run.standard_output);
   if (cannot_create >= 0) {
-    CloseChannel(kDataChannel);
+    data.Close();
     return Fail(About(run, planned.names[static_cast<std::size_t>(cannot_create)].name)
                     .Say("cannot create the output file", texts::kJaCannotCreateOutput));
   }
   Collection c;
-  ReadCollectionCounts(kDataChannel, c);
-  if (c.variety_count >= kBatchCapacity + 1 || c.trait_count >= kBatchCapacity + 1) {
-    CloseChannel(kDataChannel);
-    return Fail(About(run, run.data_name).Say("more than 32767 varieties or traits", texts::kJaOverCapacity));
-  }
-  const std::uint64_t needed = MemoryNeeded(run, c);
-  const std::uint64_t limit = platform::MemoryLimitBytes();
-  if (needed > limit) {
-    CloseChannel(kDataChannel);
-    MessageLine message = About(run, run.data_name);
-    message.Say("needs ", texts::kJaMemoryNeeds).Plain(Gibibytes(needed));
-    message.Say(" of memory; this machine has ", texts::kJaMemoryHas).Plain(Gibibytes(limit));
-    return Fail(message.Say("", texts::kJaMemoryEnd));
-  }
-  ReadCollectionBody(kDataChannel, c);
-  CloseChannel(kDataChannel);
-  // Bytes that are no data file at all (NULs, blank lines, random bytes)
-  // read as 0 varieties: no report, and no tree, can be made of them. Traits
-  // are not required: a file of varieties without traits has a report.
-  if (c.varieties == 0) {
-    return Fail(About(run, run.data_name)
-                    .Say("holds no variety: its first field, the number of varieties, is not 1 or more",
-                         texts::kJaNoVarieties));
-  }
+  const ReadOutcome read = ReadDataFile(data, run.request, c);
+  if (read.kind != ReadOutcome::kRead) return FailRead(run, read);
+  const int jobs = read.plan.jobs;
 
-  if (run.arithmetic == Arithmetic::kCompatible) WarnAboutSpreads(run, c);
-  const TraitStop stop = StandardizeCollection(c, run.arithmetic);
-  if (stop.kind != TraitStop::kNone) {
-    MessageLine message = About(run, run.data_name);
-    SayTrait(message, c, stop.trait);
-    if (stop.kind == TraitStop::kIdentical) return Fail(message.Say(": all its values are the same", texts::kJaIdentical));
-    return Fail(message.Say(": a value is not a finite number", texts::kJaNotFinite));
-  }
-  DistanceTriangle triangle = ComputeDistances(c, run.arithmetic, run.jobs);
-  // The analyses need the distances themselves beside the report's cells;
-  // without them only the cells are kept.
-  const bool keep_roots = WantsAnalyses(run.line);
-  if (keep_roots) TakeRoots(triangle, run.jobs);
-  const ReportCells cells = PackCells(triangle, !keep_roots, run.jobs);
-  const bool utf8 = run.line.encoding == HeadingEncoding::kUtf8;
-  Results results{c, cells,
-                  ReportHeadings{utf8 ? texts::kStandardizedHeading.readable : texts::kStandardizedHeading.bytes,
-                                 utf8 ? texts::kResultsHeading.readable : texts::kResultsHeading.bytes},
-                  {}, {}, {}};
-  const bool want_tree = !run.line.tree.empty() || !run.line.svg.empty();
-  if (keep_roots) {
-    results.distances.n = c.varieties;
-    results.distances.condensed = std::move(triangle.roots);
-    results.names = NamesInUtf8(c);
-    const analysis::DistancesProblem problem = analysis::CheckDistances(results.distances);
+  const Standardized standardized = StandardizeTraits(c, run.request.arithmetic);
+  WarnAboutSpreads(run, c, standardized.spreads_off);
+  if (standardized.stop.kind != TraitStop::kNone) return FailTraitStop(run, c, standardized.stop);
+  RunDistances distances = ComputeRunDistances(c, run.request, jobs);
+
+  const RunProducts& products = run.request.products;
+  const bool want_tree = products.tree != TreeWork::kNone;
+  Analyses analyses;
+  if (products.NeedDistances()) {
+    const analysis::DistancesProblem problem =
+        PrepareAnalyses(c, std::move(distances.distances), want_tree, run.line.method, jobs, analyses);
     if (problem != analysis::DistancesProblem::kNone) {
       return Fail(About(run, run.data_name).Plain(analysis::DescribeProblem(problem)));
     }
-    if (want_tree && !BuildTree(run, results)) return kFailed;
   }
+  const Results results{c, distances.cells, analyses, run.request, jobs};
   if (const int written = WriteOutputs(run, outputs, planned, results); written != kDone) return written;
-  if (want_tree && c.varieties >= 3) SayCopheneticCorrelation(run, results);
+  if (want_tree && c.varieties >= 3) SayCopheneticCorrelation(run, analyses);
   return kDone;
 }
 
@@ -355,22 +281,22 @@ int RunBatch(const CommandLine& line, MessageStyle style) {
   int jobs = line.jobs;
   if (jobs <= 0) jobs = static_cast<int>(std::thread::hardware_concurrency());
   if (jobs <= 0) jobs = 1;
-  BatchRun run{line, style, line.files[0], line.files[1], jobs, line.arithmetic,
-               (closed & 2u) != 0 ? platform::kInvalidHandle : platform::StandardOutput()};
+  const BatchRun run{line, style, line.files[0], line.files[1], RequestOf(line, jobs),
+                     (closed & 2u) != 0 ? platform::kInvalidHandle : platform::StandardOutput()};
   // A signal that ends the run removes its temporary files and says so.
   MessageLine stopped(style);
   stopped.Say("stopped by a signal; no output file was replaced", texts::kJaStoppedBySignal);
   platform::RemoveOnEndSignals(stopped.Text() + "\n");
   // Memory that runs out in spite of the check (names far longer than
-  // foreseen, other programs' use) ends the run with one line; the output
-  // files being written are removed as the stack unwinds.
+  // foreseen, other programs' use) ends the run with one line; the data file
+  // is closed and the output files being written are removed as the stack
+  // unwinds.
   try {
     return Run(run);
   } catch (const std::bad_alloc&) {
   } catch (const std::length_error&) {
   } catch (const std::system_error&) {
   }
-  CloseChannel(kDataChannel);
   return Fail(About(run, run.data_name).Say("not enough memory to finish the run", texts::kJaOutOfMemory));
 }
 

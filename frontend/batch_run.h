@@ -3,6 +3,10 @@
 // writes into its output file), then the tree, matrix and picture asked for.
 // Silent on success; each failure is one line on standard error.
 //
+// The options become a request to batch mode's pipeline (batch/pipeline.h),
+// whose stages do the work; each stage's outcome becomes its message here.
+// The tree, matrix and picture are made by frontend/batch_analyses.h.
+//
 // The outputs (OUTPUT, and the tree, matrix and picture files) are written as
 // one transaction (frontend/output_set.h): all put in place, or none.
 //
@@ -18,8 +22,6 @@
 #include "frontend/messages.h"
 
 namespace kyori {
-
-inline constexpr int kBatchCapacity = 32767;  // varieties, and traits
 
 int RunBatch(const CommandLine& line, MessageStyle style);
 
