@@ -12,6 +12,7 @@
 
 #include "batch/pipeline.h"
 #include "frontend/batch_analyses.h"
+#include "frontend/batch_outputs.h"
 #include "frontend/batch_texts.h"
 #include "frontend/output_set.h"
 #include "platform/platform.h"
@@ -27,7 +28,6 @@ struct BatchRun {
   const CommandLine& line;
   MessageStyle style;
   const std::string& data_name;
-  const std::string& output_name;
   RunRequest request;
   platform::FileHandle standard_output;  // kInvalidHandle when it was closed
 };
@@ -137,29 +137,6 @@ void SayCopheneticCorrelation(const BatchRun& run, const Analyses& analyses) {
 
 // ---- The outputs
 
-// What each output of a run is.
-enum class OutputKind { kReport, kPhylip, kTree, kPicture };
-
-struct RunOutputs {
-  std::vector<OutputName> names;
-  std::vector<OutputKind> kinds;
-};
-
-// OUTPUT, then each file an option asks for, in the order they are written.
-RunOutputs OutputsOf(const BatchRun& run) {
-  RunOutputs outputs;
-  auto add = [&](const char* option, const std::string& name, OutputKind kind) {
-    if (name.empty()) return;
-    outputs.names.push_back({option, name});
-    outputs.kinds.push_back(kind);
-  };
-  add("OUTPUT", run.output_name, OutputKind::kReport);
-  add("--phylip", run.line.phylip, OutputKind::kPhylip);
-  add("--tree", run.line.tree, OutputKind::kTree);
-  add("--svg", run.line.svg, OutputKind::kPicture);
-  return outputs;
-}
-
 // Refuses a run whose outputs include the data file or one file twice:
 // the last writer would replace the data or another output.
 //   "kyori: in.txt: is the data file itself; it would be overwritten"
@@ -182,54 +159,46 @@ int RefuseSharedFiles(const BatchRun& run, const std::vector<OutputName>& names)
   return kUsage;
 }
 
-// What the outputs are made from.
-struct Results {
-  const Collection& c;
-  const ReportCells& cells;
-  const Analyses& analyses;
-  const RunRequest& request;
-  int jobs;
-};
+// ---- The run
 
-// Writes one output into its file; false when a write failed.
-bool WriteOne(const Results& r, OutputKind kind, OutputFile& file) {
-  switch (kind) {
-    case OutputKind::kReport:
-      WriteCollectionReport(r.c, r.cells, r.request.headings, r.jobs, file.Writer());
-      break;
-    case OutputKind::kPhylip:
-      WriteAnalysisFile(r.analyses, AnalysisFile::kMatrix, file.Stream());
-      break;
-    case OutputKind::kTree:
-      WriteAnalysisFile(r.analyses, AnalysisFile::kTree, file.Stream());
-      break;
-    case OutputKind::kPicture:
-      WriteAnalysisFile(r.analyses, AnalysisFile::kPicture, file.Stream());
-      break;
-  }
-  return file.Finish();
+// The tree, matrix and picture's starting point when the outputs ask for
+// them: the distances checked and the tree built. kDone, or kFailed with
+// its message.
+int Analyze(const BatchRun& run, const Collection& c, std::vector<double> distances, int jobs, Analyses& analyses) {
+  const RunProducts& products = run.request.products;
+  if (!products.NeedDistances()) return kDone;
+  const analysis::DistancesProblem problem = PrepareAnalyses(
+      c, std::move(distances), products.tree != TreeWork::kNone, run.line.method, jobs, analyses);
+  if (problem == analysis::DistancesProblem::kNone) return kDone;
+  return Fail(About(run, run.data_name).Plain(analysis::DescribeProblem(problem)));
 }
 
-// Every output written to its temporary file (those written in place last),
-// then all put in place together.
-int WriteOutputs(const BatchRun& run, OutputSet& outputs, const RunOutputs& planned, const Results& results) {
-  for (const int k : outputs.WriteOrder()) {
-    const OutputKind kind = planned.kinds[static_cast<std::size_t>(k)];
-    if (!WriteOne(results, kind, outputs.File(k))) {
-      return Fail(About(run, planned.names[static_cast<std::size_t>(k)].name).Say("writing failed", texts::kJaWriteFailed));
-    }
+// The stages from reading DATA to every output in place, once DATA and the
+// outputs are open.
+int RunStages(const BatchRun& run, DataFile& data, const RunOutputs& planned, OutputSet& outputs) {
+  Collection c;
+  const ReadOutcome read = ReadDataFile(data, run.request, c);
+  if (read.kind != ReadOutcome::kRead) return FailRead(run, read);
+  const int jobs = read.plan.jobs;
+  const Standardized standardized = StandardizeTraits(c, run.request.arithmetic);
+  WarnAboutSpreads(run, c, standardized.spreads_off);
+  if (standardized.stop.kind != TraitStop::kNone) return FailTraitStop(run, c, standardized.stop);
+  RunDistances distances = ComputeRunDistances(c, run.request, jobs);
+  Analyses analyses;
+  if (const int analyzed = Analyze(run, c, std::move(distances.distances), jobs, analyses); analyzed != kDone) {
+    return analyzed;
   }
-  const int failed = outputs.Commit();
+  const OutputSources sources{c, distances.cells, run.request.headings, analyses, jobs};
+  const int failed = WriteOutputs(planned, sources, outputs);
   if (failed >= 0) {
     return Fail(About(run, planned.names[static_cast<std::size_t>(failed)].name).Say("writing failed", texts::kJaWriteFailed));
   }
+  if (run.request.products.tree != TreeWork::kNone && c.varieties >= 3) SayCopheneticCorrelation(run, analyses);
   return kDone;
 }
 
-// ---- The run
-
 int Run(const BatchRun& run) {
-  const RunOutputs planned = OutputsOf(run);
+  const RunOutputs planned = OutputsOf(run.line);
   if (const int refused = RefuseSharedFiles(run, planned.names); refused != kDone) return refused;
   DataFile data;
   const DataFile::Opened opened = data.Open(run.data_name);
@@ -243,30 +212,7 @@ int Run(const BatchRun& run) {
     return Fail(About(run, planned.names[static_cast<std::size_t>(cannot_create)].name)
                     .Say("cannot create the output file", texts::kJaCannotCreateOutput));
   }
-  Collection c;
-  const ReadOutcome read = ReadDataFile(data, run.request, c);
-  if (read.kind != ReadOutcome::kRead) return FailRead(run, read);
-  const int jobs = read.plan.jobs;
-
-  const Standardized standardized = StandardizeTraits(c, run.request.arithmetic);
-  WarnAboutSpreads(run, c, standardized.spreads_off);
-  if (standardized.stop.kind != TraitStop::kNone) return FailTraitStop(run, c, standardized.stop);
-  RunDistances distances = ComputeRunDistances(c, run.request, jobs);
-
-  const RunProducts& products = run.request.products;
-  const bool want_tree = products.tree != TreeWork::kNone;
-  Analyses analyses;
-  if (products.NeedDistances()) {
-    const analysis::DistancesProblem problem =
-        PrepareAnalyses(c, std::move(distances.distances), want_tree, run.line.method, jobs, analyses);
-    if (problem != analysis::DistancesProblem::kNone) {
-      return Fail(About(run, run.data_name).Plain(analysis::DescribeProblem(problem)));
-    }
-  }
-  const Results results{c, distances.cells, analyses, run.request, jobs};
-  if (const int written = WriteOutputs(run, outputs, planned, results); written != kDone) return written;
-  if (want_tree && c.varieties >= 3) SayCopheneticCorrelation(run, analyses);
-  return kDone;
+  return RunStages(run, data, planned, outputs);
 }
 
 }  // namespace
@@ -281,7 +227,7 @@ int RunBatch(const CommandLine& line, MessageStyle style) {
   int jobs = line.jobs;
   if (jobs <= 0) jobs = static_cast<int>(std::thread::hardware_concurrency());
   if (jobs <= 0) jobs = 1;
-  const BatchRun run{line, style, line.files[0], line.files[1], RequestOf(line, jobs),
+  const BatchRun run{line, style, line.files[0], RequestOf(line, jobs),
                      (closed & 2u) != 0 ? platform::kInvalidHandle : platform::StandardOutput()};
   // A signal that ends the run removes its temporary files and says so.
   MessageLine stopped(style);

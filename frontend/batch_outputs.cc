@@ -1,0 +1,50 @@
+#include "frontend/batch_outputs.h"
+
+#include <string>
+
+namespace kyori {
+namespace {
+
+// Writes one output into its file; false when a write failed.
+bool WriteOne(OutputKind kind, const OutputSources& from, OutputFile& file) {
+  switch (kind) {
+    case OutputKind::kReport:
+      WriteCollectionReport(from.c, from.cells, from.headings, from.jobs, file.Writer());
+      break;
+    case OutputKind::kPhylip:
+      WriteAnalysisFile(from.analyses, AnalysisFile::kMatrix, file.Stream());
+      break;
+    case OutputKind::kTree:
+      WriteAnalysisFile(from.analyses, AnalysisFile::kTree, file.Stream());
+      break;
+    case OutputKind::kPicture:
+      WriteAnalysisFile(from.analyses, AnalysisFile::kPicture, file.Stream());
+      break;
+  }
+  return file.Finish();
+}
+
+}  // namespace
+
+RunOutputs OutputsOf(const CommandLine& line) {
+  RunOutputs outputs;
+  auto add = [&](const char* option, const std::string& name, OutputKind kind) {
+    if (name.empty()) return;
+    outputs.names.push_back({option, name});
+    outputs.kinds.push_back(kind);
+  };
+  add("OUTPUT", line.files[1], OutputKind::kReport);
+  add("--phylip", line.phylip, OutputKind::kPhylip);
+  add("--tree", line.tree, OutputKind::kTree);
+  add("--svg", line.svg, OutputKind::kPicture);
+  return outputs;
+}
+
+int WriteOutputs(const RunOutputs& outputs, const OutputSources& sources, OutputSet& files) {
+  for (const int k : files.WriteOrder()) {
+    if (!WriteOne(outputs.kinds[static_cast<std::size_t>(k)], sources, files.File(k))) return k;
+  }
+  return files.Commit();
+}
+
+}  // namespace kyori
