@@ -55,15 +55,15 @@ struct RunShape {
 };
 
 // What the distances' stage holds beside the collection, with `jobs`
-// threads: ComputeDistances, then TakeRoots (when `keep_roots`), then
-// PackCells with drop_roots = !keep_roots. `peak` is the most at any time,
-// `kept` what is still held once the cells are packed. A pair takes 4 bytes
-// as its squared distance or as its cell and 8 as its root; the peak holds
-// both at once (compatible: the roots taken beside the squares, then the
-// cells packed beside the roots; accurate: the cells packed beside the
-// roots), except in a compatible run without roots, whose cells take the
-// squares' place. Each thread adds its rows of sums (DistanceSumsBytes) or
-// its buffers for one chunk of cells (PackCellsBufferBytes), the larger.
+// threads: ComputeDistances, then PackCells, which keeps the distances when
+// `keep_roots`. `peak` is the most at any time, `kept` what is still held
+// once the cells are packed. A pair takes 4 bytes as its squared distance or
+// as its cell and 8 as its root; the peak holds both at once (compatible:
+// the roots kept beside the squares that become the cells; accurate: the
+// cells packed beside the roots), except in a compatible run without roots,
+// whose cells take the squares' place. Each thread adds its rows of sums
+// (DistanceSumsBytes) or its buffers for one chunk of cells
+// (PackCellsBufferBytes), the larger.
 //
 // Example: 8000 varieties (31,996,000 pairs), accurate, no roots kept, one
 // thread: peak 12 bytes a pair (383,952,000) plus 688,128 bytes of chunk

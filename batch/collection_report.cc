@@ -65,15 +65,17 @@ struct PackingBuffers {
 
 constexpr std::uint64_t kPackingBytesAPair = sizeof(double) + kNumberTextMax + sizeof(int);
 
-// The cells of pairs [begin, end) into cells[begin .. end): the distances
+// The cells of pairs [begin, end) into cells[begin .. end), and with
+// `distances` their distances into distances[begin .. end): the distances
 // of the whole range are read before the first cell is written, so `cells`
 // may be the storage of the squares being read.
-void PackChunk(std::size_t begin, std::size_t end, PackingBuffers& b, uint32_t* cells) {
+void PackChunk(std::size_t begin, std::size_t end, PackingBuffers& b, uint32_t* cells, double* distances) {
   const std::size_t count = end - begin;
   b.values.resize(kPairChunk);
   b.texts.resize(kPairChunk * kNumberTextMax);
   b.lengths.resize(kPairChunk);
   b.reader.Read(begin, end, b.values.data());
+  if (distances != nullptr) std::copy(b.values.begin(), b.values.begin() + static_cast<std::ptrdiff_t>(count), distances + begin);
   NumbersToChars(b.values.data(), static_cast<int>(count), b.texts.data(), b.lengths.data());
   for (std::size_t at = 0; at < count; ++at) {
     const FormattedCell cell = CellFor(b.values[at], ZeroRule::kDistance, b.texts.data() + at * kNumberTextMax, b.lengths[at]);
@@ -84,26 +86,29 @@ void PackChunk(std::size_t begin, std::size_t end, PackingBuffers& b, uint32_t* 
 
 }  // namespace
 
-ReportCells PackCells(DistanceTriangle& d, bool drop_roots, int jobs) {
+ReportCells PackCells(DistanceTriangle& d, std::vector<double>* distances, int jobs) {
   ReportCells cells;
   const std::size_t pairs = d.Pairs();
   // Squares are overwritten by their cells, chunk by chunk; roots are read
-  // into cells of their own.
+  // into cells of their own, and handed over as they are.
   std::vector<uint32_t>& out = d.rooted ? cells.packed : d.square_bits;
   out.resize(pairs);
+  double* read_into = nullptr;
+  if (distances != nullptr && !d.rooted) {
+    distances->assign(pairs, 0.0);
+    read_into = distances->data();
+  }
   const long chunks = static_cast<long>((pairs + kPairChunk - 1) / kPairChunk);
   std::vector<PackingBuffers> buffers(static_cast<std::size_t>(std::max(1L, std::min<long>(chunks, jobs))),
                                       PackingBuffers(d));
   ParallelFor(chunks, jobs, [&](long k, int worker) {
     const std::size_t begin = static_cast<std::size_t>(k) * kPairChunk;
-    PackChunk(begin, std::min(pairs, begin + kPairChunk), buffers[static_cast<std::size_t>(worker)], out.data());
+    PackChunk(begin, std::min(pairs, begin + kPairChunk), buffers[static_cast<std::size_t>(worker)], out.data(),
+              read_into);
   });
   if (!d.rooted) cells.packed = std::move(d.square_bits);
-  d.square_bits = std::vector<uint32_t>();
-  if (drop_roots) {
-    d.roots = std::vector<double>();
-    d.rooted = false;
-  }
+  if (distances != nullptr && d.rooted) *distances = std::move(d.roots);
+  d = DistanceTriangle();
   return cells;
 }
 

@@ -43,16 +43,21 @@ struct ReportCells {
   std::vector<uint32_t> packed;
 };
 
-// The cells of the triangle's distances (DistanceReader), the pairs split
-// across `jobs` threads. The squares of a triangle that holds them turn into
-// the cells in their own storage, chunk by chunk, so that the pairs never
-// take more than four bytes each: `d` then holds no squares. The roots are
-// read, and released afterwards with `drop_roots`.
-ReportCells PackCells(DistanceTriangle& d, bool drop_roots, int jobs);
+// Turns the triangle's distances (DistanceReader) into their cells, the
+// pairs split across `jobs` threads; `d` holds nothing afterwards. The
+// squares of a triangle that holds them become the cells in their own
+// storage, chunk by chunk, so that the cells take no bytes beyond the
+// squares'. With `distances`, every pair's distance the cells are made of
+// is kept there too, each root taken once: the squares' roots as they are
+// read, or the triangle's roots handed over.
+//   compatible: 4 bytes a pair, and 8 more for `distances`
+//   accurate:   the roots' 8 and the cells' 4 while packing; then 4, or 12
+//               with `distances`
+ReportCells PackCells(DistanceTriangle& d, std::vector<double>* distances, int jobs);
 
 // The most bytes PackCells holds beside the triangle and the cells: each
 // thread's buffers for one chunk of pairs (their distances, texts and the
-// texts' lengths, and the reader's widened squares). TakeRoots holds less.
+// texts' lengths, and the reader's widened squares).
 //   one thread: 16384 * (8 + 8 + 22 + 4) = 688,128 bytes.
 std::uint64_t PackCellsBufferBytes(int jobs);
 

@@ -31,11 +31,4 @@ std::vector<double> CondensedDistances(const DistanceTriangle& d, int jobs) {
   return out;
 }
 
-void TakeRoots(DistanceTriangle& d, int jobs) {
-  if (d.rooted) return;
-  d.roots = CondensedDistances(d, jobs);
-  d.square_bits = std::vector<uint32_t>();
-  d.rooted = true;
-}
-
 }  // namespace kyori

@@ -2,18 +2,18 @@
 // pair (i, j), i < j, at index CondensedIndex(n, i, j), each pair once.
 //
 // A triangle holds the distances in the form its arithmetic computes them
-// (batch/collection_arithmetic.h):
+// (batch/collection_arithmetic.h), one or the other:
 //   squares  compatible: each pair's squared distance in single precision,
 //            4 bytes a pair; its distance is the program's own root,
 //            Power(squared, 0.5), of the single widened to double
-//   roots    accurate, or compatible after TakeRoots: the distances
-//            themselves in double, 8 bytes a pair
-// and never both at once, but while TakeRoots turns one into the other.
+//   roots    accurate: the distances themselves in double, 8 bytes a pair
 //
 // Example: three varieties whose squared distances are x-y 5, x-z 5, y-z 2:
-//   compatible  square_bits = bits of {5f, 5f, 2f}, roots = {}, rooted false
-//   TakeRoots   square_bits = {}, roots = {2.236067977..., 2.236067977...,
-//               1.414213562...} (each within an ulp or so of the true root)
+//   compatible  square_bits = bits of {5f, 5f, 2f}, roots = {}, rooted false;
+//               CondensedDistances gives {2.236067977..., 2.236067977...,
+//               1.414213562...}, each within an ulp or so of the true root
+//   accurate    square_bits = {}, roots = {sqrt(5), sqrt(5), sqrt(2)},
+//               rooted true
 #ifndef KYORI_BATCH_DISTANCE_TRIANGLE_H_
 #define KYORI_BATCH_DISTANCE_TRIANGLE_H_
 
@@ -30,7 +30,7 @@ struct DistanceTriangle {
   // The squared distances, each single held as its bits: the report's cells
   // (PackCells, batch/collection_report.h) take over this storage, four bytes
   // for four bytes, so that a compatible report needs no more than 4 bytes a
-  // pair. Empty once the roots are taken.
+  // pair.
   std::vector<uint32_t> square_bits;
   std::vector<double> roots;  // the distances, when `rooted`
   bool rooted = false;
@@ -64,12 +64,6 @@ class DistanceReader {
 // threads (DistanceReader): a copy of the roots, or the program's roots of
 // the squares. Empty for a triangle that holds neither.
 std::vector<double> CondensedDistances(const DistanceTriangle& d, int jobs);
-
-// Turns a triangle of squares into its distances (CondensedDistances): the
-// squares are released once the roots are held. A rooted triangle is left
-// as it is. For a run that hands the distances on to a tree, a matrix or a
-// picture.
-void TakeRoots(DistanceTriangle& d, int jobs);
 
 // The pairs are read in chunks of this many, one chunk per task.
 inline constexpr std::size_t kPairChunk = std::size_t{1} << 14;

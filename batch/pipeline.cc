@@ -1,10 +1,8 @@
 #include "batch/pipeline.h"
 
 #include <algorithm>
-#include <utility>
 
 #include "batch/collection_reader.h"
-#include "batch/distance_triangle.h"
 #include "platform/platform.h"
 
 namespace kyori {
@@ -81,12 +79,9 @@ Standardized StandardizeTraits(Collection& c, Arithmetic arithmetic) {
 }
 
 RunDistances ComputeRunDistances(const Collection& c, const RunRequest& request, int jobs) {
-  const bool keep_roots = request.products.NeedDistances();
   DistanceTriangle triangle = ComputeDistances(c, request.arithmetic, jobs);
-  if (keep_roots) TakeRoots(triangle, jobs);
   RunDistances made;
-  made.cells = PackCells(triangle, !keep_roots, jobs);
-  if (keep_roots) made.distances = std::move(triangle.roots);
+  made.cells = PackCells(triangle, request.products.NeedDistances() ? &made.distances : nullptr, jobs);
   return made;
 }
 

@@ -56,7 +56,7 @@ class CollectionPipelineTest : public ::testing::Test {
 
   // The whole report of a standardized collection and its triangle.
   std::string Report(const Collection& c, DistanceTriangle& d, int jobs) {
-    const ReportCells cells = PackCells(d, true, jobs);
+    const ReportCells cells = PackCells(d, nullptr, jobs);
     const std::string path = folder_.File("report.txt");
     const platform::FileHandle file = platform::OpenFile(path.c_str(), platform::OpenMode::kCreate);
     EXPECT_NE(file, platform::kInvalidHandle);
@@ -271,29 +271,28 @@ TEST_F(CollectionPipelineTest, ALargerReportIsTheSameForEveryNumberOfJobs) {
   }
 }
 
-// A run with analyses takes the roots before it packs the cells; a run
-// without packs the squares where they lie. Over several chunks of pairs
-// and threads, both give the same cells, and the roots handed on are the
-// distances the report prints.
-TEST_F(CollectionPipelineTest, TheCellsAreTheSameWithTheRootsTakenFirst) {
+// A run with analyses keeps the distances the cells are made of. Over
+// several chunks of pairs and threads, the cells are the same either way,
+// and the distances kept are every pair's distance in the triangle's order.
+TEST_F(CollectionPipelineTest, KeepingTheDistancesLeavesTheCellsAsTheyAre) {
   std::string bytes = "301 2\r\nA,B\r\n";
   for (int i = 0; i < 301; ++i) bytes += "v" + std::to_string(i) + "," + std::to_string(i % 11) + " " + std::to_string(i % 7) + "\r\n";
-  Collection c = Read(bytes);
-  ASSERT_EQ(StandardizeCollection(c, Arithmetic::kCompatible).kind, TraitStop::kNone);
+  for (const Arithmetic arithmetic : {Arithmetic::kCompatible, Arithmetic::kAccurate}) {
+    SCOPED_TRACE(arithmetic == Arithmetic::kAccurate ? "accurate" : "compatible");
+    Collection c = Read(bytes);
+    ASSERT_EQ(StandardizeCollection(c, arithmetic).kind, TraitStop::kNone);
 
-  DistanceTriangle squares = ComputeDistances(c, Arithmetic::kCompatible, 3);
-  ASSERT_GT(squares.square_bits.size(), 2 * kPairChunk);
-  const std::vector<double> distances = CondensedDistances(squares, 1);
-  const ReportCells in_place = PackCells(squares, true, 3);
-  EXPECT_TRUE(squares.square_bits.empty());
+    DistanceTriangle alone = ComputeDistances(c, arithmetic, 3);
+    ASSERT_GT(alone.Pairs(), 2 * kPairChunk);
+    const std::vector<double> expected = CondensedDistances(alone, 1);
+    const ReportCells cells = PackCells(alone, nullptr, 3);
 
-  DistanceTriangle rooted = ComputeDistances(c, Arithmetic::kCompatible, 3);
-  TakeRoots(rooted, 3);
-  EXPECT_TRUE(rooted.square_bits.empty());
-  EXPECT_EQ(rooted.roots, distances);
-  const ReportCells from_roots = PackCells(rooted, false, 3);
-  EXPECT_EQ(from_roots.packed, in_place.packed);
-  EXPECT_EQ(rooted.roots, distances);  // kept for the analyses
+    DistanceTriangle kept = ComputeDistances(c, arithmetic, 3);
+    std::vector<double> distances;
+    EXPECT_EQ(PackCells(kept, &distances, 3).packed, cells.packed);
+    EXPECT_EQ(distances, expected);
+    EXPECT_TRUE(kept.square_bits.empty() && kept.roots.empty());
+  }
 }
 
 }  // namespace
