@@ -17,9 +17,12 @@
 //                                         distances when the products need them
 //   WriteCollectionReport(c, distances.cells, request.headings, jobs, out)
 //
-// where `jobs` is the plan's. Data of another layout is read by another read
-// stage of ReadDataFile's shape: it fills the Collection by its own rules and
-// lets PlanRun judge the counts it found; the stages after it stay the same.
+// where `jobs` is the plan's. Data read by other rules (a table file,
+// batch/table_reader.h; a data file read strictly,
+// batch/strict_layout_reader.h) is read by another read stage of
+// ReadDataFile's shape: it finds the counts by its own rules, lets PlanRun
+// judge them before the values are stored, then fills the Collection; the
+// stages after it stay the same.
 //
 // Example: the data file "3 2\nA,B\nx,1 10\ny,2 30\nz,3 20\n", compatible,
 // no products, 4 threads asked on a large machine: kRead with a plan of 4
