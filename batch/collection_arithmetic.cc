@@ -4,6 +4,7 @@
 #include <cmath>
 #include <cstring>
 
+#include "batch/accurate_moments.h"
 #include "platform/parallel_for.h"
 #include "kernels/condensed_index.h"
 #include "kernels/squared_distances.h"
@@ -24,37 +25,6 @@ bool AllEqual(const double* x, int n) {
     if (x[i] != x[0]) return false;
   }
   return true;
-}
-
-// Two passes in double: the mean, then the sum of squared deviations, over
-// the values scaled by 2^-exponent, which brings the largest magnitude into
-// [0.5, 1). The squares then neither overflow nor underflow, however large or
-// small the values (1e160 or 1e-170); and as scaling by a power of two is
-// exact, the results are bit for bit those of the unscaled steps wherever
-// these stay in range, as they do for any measured trait.
-struct AccurateMoments {
-  int exponent;
-  double mean;       // of the scaled values
-  double deviation;  // of the scaled values: sample standard deviation, divisor n - 1
-
-  double Standardized(double x) const { return (std::ldexp(x, -exponent) - mean) / deviation; }
-  double Deviation() const { return std::ldexp(deviation, exponent); }
-};
-
-AccurateMoments MomentsOf(const double* x, int n) {
-  double largest = 0;
-  for (int i = 0; i < n; ++i) largest = std::max(largest, std::fabs(x[i]));
-  int exponent = 0;
-  std::frexp(largest, &exponent);
-  double sum = 0;
-  for (int i = 0; i < n; ++i) sum += std::ldexp(x[i], -exponent);
-  const double mean = sum / n;
-  double squares = 0;
-  for (int i = 0; i < n; ++i) {
-    const double d = std::ldexp(x[i], -exponent) - mean;
-    squares += d * d;
-  }
-  return {exponent, mean, std::sqrt(squares / (n - 1))};
 }
 
 TraitStop StandardizeCompatible(Collection& c) {
