@@ -1,5 +1,7 @@
-// Missing values (batch/missing_values.h): the count, and each trait
-// standardized over its present values; small cases worked by hand.
+// Missing values (batch/missing_values.h, batch/gapped_distances.h): the
+// count, each trait standardized over its present values, and the distances
+// over the traits two varieties share, scaled up to all traits; small cases
+// worked by hand, larger ones against the formula taken one pair at a time.
 #include "batch/missing_values.h"
 
 #include <gtest/gtest.h>
@@ -14,6 +16,8 @@
 #include "batch/accurate_moments.h"
 #include "batch/collection.h"
 #include "batch/collection_arithmetic.h"
+#include "batch/gapped_distances.h"
+#include "kernels/condensed_index.h"
 #include "tests/double_bits.h"
 
 namespace kyori {
@@ -166,6 +170,142 @@ TEST(MissingValuesTest, StopsAtTheFirstTraitThatCannotBeStandardized) {
     EXPECT_EQ(Bits(std::vector<double>(c.Trait(1), c.Trait(1) + 4)), Bits(k.second_trait));
     EXPECT_EQ(c.Value(0, 2), 9);
   }
+}
+
+// ---- distances
+
+// The distance of a pair over the traits both have, one trait at a time:
+// the squares summed in trait order, then sqrt(m / c * sum); NaN when fewer
+// than max(1, least) traits are common.
+double PairByHand(const Collection& c, int a, int b, int least) {
+  double sum = 0;
+  int common = 0;
+  for (int j = 0; j < c.traits; ++j) {
+    if (std::isnan(c.Value(a, j)) || std::isnan(c.Value(b, j))) continue;
+    const double d = c.Value(b, j) - c.Value(a, j);
+    sum = d * d + sum;
+    ++common;
+  }
+  if (common < std::max(1, least)) return kNaN;
+  return std::sqrt(static_cast<double>(c.traits) / common * sum);
+}
+
+std::vector<double> ByHand(const Collection& c, int least) {
+  std::vector<double> d;
+  for (int i = 0; i < c.varieties; ++i) {
+    for (int k = i + 1; k < c.varieties; ++k) d.push_back(PairByHand(c, i, k, least));
+  }
+  return d;
+}
+
+// The header's example: x-y share trait 1, x-z trait 2, y-z nothing.
+TEST(MissingValuesTest, TheWorkedExample) {
+  const Collection c = FromRows({{0, 2}, {1, kNaN}, {kNaN, 5}});
+  const DistanceTriangle d = ComputeGappedDistances(c, 1, 1);
+  ASSERT_TRUE(d.rooted);
+  EXPECT_EQ(Bits(d.roots), Bits({std::sqrt(2.0), std::sqrt(18.0), kNaN}));
+  const NoDistanceCount none = CountNoDistances(d, 3);
+  EXPECT_EQ(none.pairs, 1u);
+  EXPECT_EQ(none.first, 1);
+  EXPECT_EQ(none.second, 2);
+  EXPECT_EQ(Bits(ComputeGappedDistances(c, 2, 1).roots), Bits({kNaN, kNaN, kNaN}));
+}
+
+// A variety that has one trait of three is as far from the others as that
+// trait alone says, scaled by three: sqrt(3 * 1) and sqrt(3 * 4).
+TEST(MissingValuesTest, AVarietyWithOneTraitOfThree) {
+  const Collection c = FromRows({{1, 0, 5}, {kNaN, 1, kNaN}, {2, 3, 4}});
+  const DistanceTriangle d = ComputeGappedDistances(c, 1, 2);
+  EXPECT_EQ(BitsOf(d.roots[CondensedIndex(3, 0, 1)]), BitsOf(std::sqrt(3.0)));
+  EXPECT_EQ(BitsOf(d.roots[CondensedIndex(3, 1, 2)]), BitsOf(std::sqrt(12.0)));
+  EXPECT_EQ(BitsOf(d.roots[CondensedIndex(3, 0, 2)]), BitsOf(std::sqrt(1.0 + 9 + 1)));  // complete pair
+  EXPECT_EQ(CountNoDistances(d, 3).pairs, 0u);
+  EXPECT_EQ(CountNoDistances(d, 3).first, -1);
+}
+
+// Every pair against the formula, with more than 64 traits (a variety's
+// present traits take two words of bits), an odd count of varieties (a last
+// block of three rows), gaps enough that some pairs share nothing, and a
+// variety without any value.
+TEST(MissingValuesTest, EveryPairIsTheFormulaOverTheCommonTraits) {
+  for (const double gaps : {0.1, 0.5, 0.97}) {
+    SCOPED_TRACE(::testing::Message() << "gaps " << gaps);
+    Collection c = Random(23, 70, gaps, 11);
+    for (int j = 0; j < c.traits; ++j) c.Value(5, j) = kNaN;
+    ASSERT_EQ(Bits(ComputeGappedDistances(c, 1, 2).roots), Bits(ByHand(c, 1)));
+  }
+  // With 97% of the values missing, many pairs share no trait.
+  const Collection sparse = Random(23, 70, 0.97, 11);
+  const NoDistanceCount none = CountNoDistances(ComputeGappedDistances(sparse, 1, 1), 23);
+  EXPECT_GT(none.pairs, 10u);
+  EXPECT_TRUE(std::isnan(PairByHand(sparse, none.first, none.second, 1)));
+  for (int k = 1; k < none.second; ++k) EXPECT_FALSE(std::isnan(PairByHand(sparse, 0, k, 1))) << k;
+}
+
+// The least number of common traits: below 1 it is 1; above the count of
+// traits no pair has a distance.
+TEST(MissingValuesTest, PairsWithFewerCommonTraitsThanAskedHaveNoDistance) {
+  const Collection c = Random(17, 6, 0.3, 5);
+  for (const int least : {-3, 0, 1, 2, 4, 6, 7}) {
+    SCOPED_TRACE(::testing::Message() << "min_common " << least);
+    const DistanceTriangle d = ComputeGappedDistances(c, least, 3);
+    ASSERT_EQ(Bits(d.roots), Bits(ByHand(c, least)));
+    uint64_t expected_none = 0;
+    for (double v : d.roots) expected_none += std::isnan(v) ? 1 : 0;
+    EXPECT_EQ(CountNoDistances(d, c.varieties).pairs, expected_none);
+  }
+}
+
+// Without a gap the complete collection's accurate distances, bit for bit;
+// with fewer traits than asked (or none), no distances.
+TEST(MissingValuesTest, WithoutGapsTheDistancesAreTheAccurateArithmetics) {
+  const Collection c = Random(29, 9, 0, 3);
+  for (const int jobs : {1, 2}) {
+    EXPECT_EQ(Bits(ComputeGappedDistances(c, 1, jobs).roots),
+              Bits(ComputeDistances(c, Arithmetic::kAccurate, jobs).roots));
+  }
+  EXPECT_EQ(Bits(ComputeGappedDistances(c, 9, 1).roots), Bits(ComputeDistances(c, Arithmetic::kAccurate, 1).roots));
+  EXPECT_EQ(CountNoDistances(ComputeGappedDistances(c, 10, 1), 29).pairs, CondensedSize(29));
+  const Collection no_traits = FromRows({{}, {}, {}});
+  EXPECT_EQ(Bits(ComputeGappedDistances(no_traits, 1, 1).roots), Bits({kNaN, kNaN, kNaN}));
+}
+
+// A complete pair in a collection with gaps elsewhere has the complete
+// arithmetic's distance: the one it has in a collection of complete
+// varieties alone.
+TEST(MissingValuesTest, CompletePairsAmongGapsKeepTheCompleteBits) {
+  Collection c = Random(19, 8, 0, 9);
+  const int with_gaps[] = {2, 3, 11, 18};
+  for (int i : with_gaps) c.Value(i, i % 8) = kNaN;
+  std::vector<std::vector<double>> complete_rows;
+  std::vector<int> complete;
+  for (int i = 0; i < c.varieties; ++i) {
+    if (std::find(std::begin(with_gaps), std::end(with_gaps), i) != std::end(with_gaps)) continue;
+    complete.push_back(i);
+    complete_rows.emplace_back();
+    for (int j = 0; j < c.traits; ++j) complete_rows.back().push_back(c.Value(i, j));
+  }
+  const DistanceTriangle gapped = ComputeGappedDistances(c, 1, 2);
+  const DistanceTriangle alone = ComputeDistances(FromRows(complete_rows), Arithmetic::kAccurate, 1);
+  const std::size_t n = complete.size();
+  for (std::size_t a = 0; a < n; ++a) {
+    for (std::size_t b = a + 1; b < n; ++b) {
+      ASSERT_EQ(BitsOf(gapped.roots[CondensedIndex(19, complete[a], complete[b])]),
+                BitsOf(alone.roots[CondensedIndex(n, a, b)]))
+          << complete[a] << "-" << complete[b];
+    }
+  }
+}
+
+TEST(MissingValuesTest, TheSameBitsForEveryNumberOfJobs) {
+  const Collection c = Random(301, 67, 0.1, 13);
+  const std::vector<uint64_t> one = Bits(ComputeGappedDistances(c, 3, 1).roots);
+  for (const int jobs : {2, 3, 8}) EXPECT_EQ(Bits(ComputeGappedDistances(c, 3, jobs).roots), one) << jobs;
+}
+
+TEST(MissingValuesTest, TheWorkingBytesOfTheHeader) {
+  EXPECT_EQ(GappedDistancesWorkingBytes(5000, 50, 2), 360064u);
+  EXPECT_EQ(GappedDistancesWorkingBytes(5000, 65, 2), 360064u + 5000u * 8);  // two words a variety
 }
 
 }  // namespace
