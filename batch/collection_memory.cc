@@ -3,6 +3,7 @@
 #include <algorithm>
 
 #include "batch/collection_report.h"
+#include "batch/gapped_distances.h"
 
 namespace kyori {
 namespace {
@@ -68,6 +69,16 @@ TriangleMemory DistancesMemory(int varieties, Arithmetic arithmetic, bool keep_r
   return memory;
 }
 
+TriangleMemory GappedDistancesMemory(int varieties, int traits, bool keep_roots, int jobs) {
+  const std::uint64_t n = varieties < 0 ? 0 : static_cast<std::uint64_t>(varieties);
+  const std::uint64_t pairs = n < 2 ? 0 : n * (n - 1) / 2;
+  TriangleMemory memory;
+  memory.peak = pairs * (sizeof(uint32_t) + sizeof(double)) + n * sizeof(double) +
+                std::max(GappedDistancesWorkingBytes(varieties, traits, jobs), PackCellsBufferBytes(jobs));
+  memory.kept = pairs * (keep_roots ? sizeof(uint32_t) + sizeof(double) : sizeof(uint32_t));
+  return memory;
+}
+
 std::uint64_t PeakBytes(int varieties, int traits, const RunShape& shape) {
   const std::uint64_t n = static_cast<std::uint64_t>(std::max(varieties, 0));
   const std::uint64_t m = static_cast<std::uint64_t>(std::max(traits, 0));
@@ -77,7 +88,8 @@ std::uint64_t PeakBytes(int varieties, int traits, const RunShape& shape) {
 
   const std::uint64_t always = kProgramBytes + n * m * sizeof(double) + (n + m) * kNameBytes +
                                static_cast<std::uint64_t>(jobs - 1) * shape.thread_stack_bytes;
-  const TriangleMemory triangle = DistancesMemory(varieties, shape.arithmetic, analyses, jobs);
+  const TriangleMemory triangle = shape.gaps ? GappedDistancesMemory(varieties, traits, analyses, jobs)
+                                             : DistancesMemory(varieties, shape.arithmetic, analyses, jobs);
   std::uint64_t stage = std::max(triangle.peak, triangle.kept + ReportMemory(varieties, traits, jobs));
   if (analyses) stage = std::max(stage, triangle.kept + AnalysesBytes(n, pairs, shape));
   return always + stage;

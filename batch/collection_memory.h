@@ -8,7 +8,8 @@
 //             each), the names (about 192 bytes each, for names of up to 64
 //             bytes), and each thread's stack beyond the calling thread's
 //   triangle  the distances computed, their roots taken, their cells packed
-//             (DistancesMemory: 4 to 12 bytes a pair)
+//             (DistancesMemory: 4 to 12 bytes a pair; with missing values
+//             GappedDistancesMemory)
 //   report    the packed cells (and the roots for the analyses) while the
 //             rows are formatted (ReportMemory)
 //   analyses  the packed cells, the distances handed over (8 bytes a pair),
@@ -50,6 +51,8 @@ struct RunShape {
   bool matrix = false;   // a PHYLIP matrix is written
   TreeWork tree = TreeWork::kNone;
   bool picture = false;  // a picture is drawn (its tree is `tree`)
+  bool gaps = false;     // the values have gaps: the accurate stages of missing
+                         // values, whatever `arithmetic` says
   int jobs = 1;          // threads, the calling one included
   std::uint64_t thread_stack_bytes = 0;  // platform::ThreadStackBytes()
 };
@@ -73,6 +76,17 @@ struct TriangleMemory {
   std::uint64_t kept = 0;
 };
 TriangleMemory DistancesMemory(int varieties, Arithmetic arithmetic, bool keep_roots, int jobs);
+
+// The same for a collection with missing values: standardized over each
+// trait's present values (a copy of them, 8 bytes a variety), then
+// ComputeGappedDistances (the roots, and GappedDistancesWorkingBytes beside
+// them) and PackCells as in the accurate arithmetic. The copy is counted
+// with the triangle's peak, though it is gone before the triangle is made.
+//   8000 varieties, 1 trait, no roots kept, one thread: peak 12 bytes a pair
+//   (383,952,000), 64,000 of present values and 688,128 of chunk buffers
+//   (more than the 256,032 of sums and 64,000 of masks): 384,704,128; kept
+//   4 bytes a pair (127,984,000).
+TriangleMemory GappedDistancesMemory(int varieties, int traits, bool keep_roots, int jobs);
 
 // The most bytes a run of this shape holds at once, for a collection of
 // `varieties` x `traits`.
