@@ -117,6 +117,10 @@ struct Standardized {
 // (StandardizeCollection).
 Standardized StandardizeTraits(Collection& c, Arithmetic arithmetic);
 
+// A collection with missing values (NaN among its values) takes the stages
+// of batch/pipeline_gaps.h in place of StandardizeTraits and
+// ComputeRunDistances, in the accurate arithmetic.
+
 // What the distances' stage made.
 struct RunDistances {
   ReportCells cells;              // every pair's report cell

@@ -1,0 +1,61 @@
+#include "batch/pipeline_gaps.h"
+
+#include <algorithm>
+
+#include "batch/collection_memory.h"
+#include "batch/collection_report.h"
+
+namespace kyori {
+namespace {
+
+// The shape of the gapped stages for the request's products and machine.
+RunShape GappedShape(const RunRequest& request) {
+  RunShape shape;
+  shape.arithmetic = Arithmetic::kAccurate;
+  shape.gaps = true;
+  shape.matrix = request.products.matrix;
+  shape.tree = request.products.tree;
+  shape.picture = request.products.picture;
+  shape.jobs = request.jobs;
+  shape.thread_stack_bytes = request.machine.thread_stack_bytes;
+  return shape;
+}
+
+RunPlan PlanGappedRun(const Collection& c, const RunRequest& request) {
+  RunPlan plan;
+  plan.limit = request.machine.memory_bytes;
+  RunShape shape = GappedShape(request);
+  shape.jobs = std::max(JobsWithin(c.varieties, c.traits, shape, plan.limit), 1);
+  plan.jobs = shape.jobs;
+  plan.needed = PeakBytes(c.varieties, c.traits, shape);
+  plan.verdict = plan.needed > plan.limit ? RunPlan::kOverMemory : RunPlan::kFits;
+  return plan;
+}
+
+}  // namespace
+
+GapsFound FindGaps(const Collection& c, const RunRequest& request, bool compatible_named) {
+  GapsFound found;
+  found.missing = CountMissing(c);
+  if (!found.missing.Any()) return found;
+  if (compatible_named) {
+    found.kind = GapsFound::kCompatibleNamed;
+    return found;
+  }
+  found.plan = PlanGappedRun(c, request);
+  found.kind = found.plan.verdict == RunPlan::kFits ? GapsFound::kGaps : GapsFound::kOverMemory;
+  return found;
+}
+
+GappedRunDistances ComputeGappedRunDistances(const Collection& c, const RunProducts& products, int min_common,
+                                             int jobs) {
+  GappedRunDistances made;
+  DistanceTriangle triangle = ComputeGappedDistances(c, min_common, jobs);
+  made.no_distance = CountNoDistances(triangle, c.varieties);
+  const bool keep = products.NeedDistances();
+  made.distances.cells = PackCells(triangle, keep ? &made.distances.distances : nullptr, jobs, NanCell::kMissing);
+  if (keep && made.no_distance.pairs != 0) made.kind = GappedRunDistances::kNoDistance;
+  return made;
+}
+
+}  // namespace kyori
