@@ -14,7 +14,8 @@
 // row.names = 1 and index_col = 0 drop. Every row, the last one included,
 // ends in CR LF. Cells are written as written_cells.h says: names in UTF-8
 // and quoted where needed, numbers as the shortest text that reads back as
-// the same double. Names are written as they are, not made unique.
+// the same double, a missing value or distance (NaN) as NA. Names are
+// written as they are, not made unique.
 //
 // Example, CSV: varieties "a,b" and "c" at distance 1.5, one trait "T",
 // values -0.7071067811865476 and 0.7071067811865476:

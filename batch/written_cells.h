@@ -15,8 +15,8 @@
 //   both  "\x95\x69\x8E\xED" (code page 932) -> "品種"
 //
 // Number cells: std::to_chars' shortest form, the same in every locale;
-// a NaN (a missing value) is "NA", the infinities "Inf" and "-Inf", as R
-// and pandas read them:
+// a NaN (a missing value, or a pair without a distance) is "NA", the
+// infinities "Inf" and "-Inf", as R and pandas read them:
 //   0.1 -> "0.1"   1.0 / 3 -> "0.3333333333333333"   -0.0 -> "-0"
 //   1e-300 -> "1e-300"   5e-324 -> "5e-324"   100 -> "100"   2.5e15 -> "2.5e+15"
 #ifndef KYORI_BATCH_WRITTEN_CELLS_H_

@@ -14,7 +14,8 @@
 // utf-8 or detect); the m trait names, then the n variety names, one per
 // line, each as the hex digits of its bytes ("-" for an empty name); the
 // n * m values by trait, then the n(n-1)/2 distances in condensed order,
-// each as C's strtod reads it (hex floats keep every bit):
+// each as C's strtod reads it (hex floats keep every bit, "nan" is a
+// missing value or a pair without a distance):
 //   2 1 utf-8
 //   54
 //   61

@@ -154,6 +154,20 @@ TEST_F(TableWriterTest, ValuesTableLaysOutTheValuesByTrait) {
             "v2\t1\t1e-300\r\n");
 }
 
+// Missing values and pairs without a distance are NaN; both read as NA.
+TEST_F(TableWriterTest, MissingValuesAndDistancesAreNA) {
+  const double nan = testing::kNaN;
+  EXPECT_EQ(Distances({nan, 1.5, nan}, Names({"x", "y", "z"}), kCsvCp932),
+            "\xEF\xBB\xBF" ",x,y,z\r\n"
+            "x,0,NA,1.5\r\n"
+            "y,NA,0,NA\r\n"
+            "z,1.5,NA,0\r\n");
+  EXPECT_EQ(Values(MakeCollection(2, 2, {nan, 0.5, -1, nan}), kTsvCp932),
+            "\xEF\xBB\xBF" "\tt0\tt1\r\n"
+            "v0\tNA\t-1\r\n"
+            "v1\t0.5\tNA\r\n");
+}
+
 TEST_F(TableWriterTest, SmallestTables) {
   EXPECT_EQ(Distances({}, Names({"only"}), kCsvCp932), "\xEF\xBB\xBF" ",only\r\nonly,0\r\n");
   EXPECT_EQ(Values(MakeCollection(2, 0, {}), kCsvCp932), "\xEF\xBB\xBF" "\r\nv0\r\nv1\r\n");

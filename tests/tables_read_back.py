@@ -4,10 +4,11 @@ with R's read.csv and read.delim.
 
 A small collection (Japanese names, names holding a comma, a quote, a line
 break, a tab, a leading or trailing blank; awkward values such as 5e-324,
-the largest double, -0 and 1/3) goes through `table_driver tables` with its
+the largest double, -0 and 1/3; missing values and pairs without a
+distance, NaN, written as NA) goes through `table_driver tables` with its
 names in code page 932, in UTF-8, and left to detection; each of the four
 tables is read back and must give every name exactly and every number to
-the bit (compared as float.hex).
+the bit (compared as float.hex; NA must read as NaN).
 
   pandas: read_csv(f, index_col=0, encoding="utf-8-sig",
                    float_precision="round_trip")         (sep="\\t" for TSV)
@@ -46,12 +47,17 @@ TABLES = ["values.csv", "values.tsv", "distances.csv", "distances.tsv"]
 
 
 def collection():
-    """Trait names, variety names, values by trait, condensed distances."""
+    """Trait names, variety names, values by trait, condensed distances; a
+    few values missing and a few pairs without a distance (NaN)."""
     n, m = len(VARIETIES), len(TRAITS)
     values = [AWKWARD[k % len(AWKWARD)] * (1 + k * 1e-3) if k % 3 else math.sin(k + 1) * 10 ** (k % 7 - 3)
               for k in range(n * m)]
     distances = [abs(AWKWARD[k % len(AWKWARD)]) if k % 4 == 0 else math.exp(math.cos(k)) * (1 + k / 7)
                  for k in range(n * (n - 1) // 2)]
+    for k in range(5, len(values), 11):
+        values[k] = math.nan
+    for k in range(7, len(distances), 13):
+        distances[k] = math.nan
     return TRAITS, VARIETIES, values, distances
 
 
@@ -59,8 +65,8 @@ def driver_input(encoding, traits, varieties, values, distances):
     codec = "cp932" if encoding == "cp932" else "utf-8"
     lines = ["%d %d %s" % (len(varieties), len(traits), encoding)]
     lines += [name.encode(codec).hex() or "-" for name in traits + varieties]
-    lines.append(" ".join(v.hex() for v in values))
-    lines.append(" ".join(d.hex() for d in distances))
+    lines.append(" ".join("nan" if math.isnan(v) else v.hex() for v in values))
+    lines.append(" ".join("nan" if math.isnan(d) else d.hex() for d in distances))
     return ("\n".join(lines) + "\n").encode("ascii")
 
 
@@ -80,9 +86,11 @@ def expected_tables(traits, varieties, values, distances):
 
 
 def ulps_apart(a, b):
-    """How many doubles lie between a and b (0: the same bits)."""
+    """How many doubles lie between a and b (0: the same bits, or both NaN)."""
     if a.hex() == b.hex():
         return 0
+    if math.isnan(a) or math.isnan(b):
+        return math.inf
     if math.copysign(1, a) != math.copysign(1, b):
         return math.inf
     return abs(int.from_bytes(struct.pack(">d", abs(a)), "big") - int.from_bytes(struct.pack(">d", abs(b)), "big"))
@@ -162,7 +170,7 @@ def read_with_r(folder, rscript, locale, encoding):
             names = [bytes.fromhex(w).decode("utf-8") for w in words[1:]]
             current[0 if words[0] == "columns" else 1].extend(names)
         else:
-            current[2].append([float.fromhex(w) for w in words[1:]])
+            current[2].append([math.nan if w == "NA" else float.fromhex(w) for w in words[1:]])
     return tables
 
 
