@@ -55,7 +55,8 @@ void StreamRows(int rows, int group, std::size_t row_bytes, int jobs, FileWriter
   if (group < 1) group = 1;
   const int batch = static_cast<int>(RowsPerBatch(row_bytes, group, jobs));
   const std::size_t held = static_cast<std::size_t>(std::min(batch, std::max(rows, 1)));
-  std::vector<std::string> texts[2] = {std::vector<std::string>(held), std::vector<std::string>(rows > batch ? held : 0)};
+  std::vector<std::string> texts[2] = {std::vector<std::string>(held),
+                                       std::vector<std::string>(rows > batch ? held : 0)};
   int waiting = 0;  // rows of the batch before, in texts[1 - now], not yet written
   auto write_waiting = [&](const std::vector<std::string>& done) {
     for (int k = 0; k < waiting; ++k) out.Write(done[static_cast<std::size_t>(k)]);

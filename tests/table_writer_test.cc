@@ -175,9 +175,9 @@ TEST_F(TableWriterTest, SmallestTables) {
 
 TEST_F(TableWriterTest, RefusesInputsWhoseSizesDisagree) {
   bool accepted = true;
-  EXPECT_EQ(Written([&](FileWriter& out) { return WriteDistanceTable({1, 2}, Names({"a", "b", "c"}), kCsvCp932, 1, out); },
-                    &accepted),
-            "");
+  const std::vector<ByteString> three = Names({"a", "b", "c"});
+  EXPECT_EQ(Written([&](FileWriter& out) { return WriteDistanceTable({1, 2}, three, kCsvCp932, 1, out); }, &accepted),
+            "");  // three varieties need three distances
   EXPECT_FALSE(accepted);
 
   Collection c = MakeCollection(2, 2, {1, 2, 3});  // one value short
