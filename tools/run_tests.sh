@@ -27,6 +27,7 @@ REQUIRED_PACKAGES=(g++ make cmake libgtest-dev python3 libc-bin)
 OPTIONAL_PACKAGES=(
   man-db            # the manual page check
   python3-scipy     # trees and the arithmetics table compared with SciPy
+  python3-pandas    # the CSV and TSV tables read back with pandas
   r-cran-ape        # neighbour joining compared with R's ape
   libxml2-utils     # xmllint: the SVG picture is well-formed XML
   chromium          # the SVG picture rendered to check it is not blank
