@@ -7,7 +7,8 @@
 // A run, stopping at the first outcome that is not its stage's success:
 //
 //   RunRequest request                    input, arithmetic, threads,
-//                                         products, headings, the machine
+//                                         products, headings, the machine,
+//                                         missing values
 //   DataFile data; data.Open(name)        kOpen | kCannotOpen | kEmpty
 //   ReadDataFile(data, request, c)        kRead | kOverCapacity | kOverMemory
 //                                         | kNoVarieties | kEmptyTable
@@ -49,6 +50,7 @@
 #include "batch/data_file.h"
 #include "batch/input_choice.h"
 #include "batch/layout_error.h"
+#include "batch/missing_texts.h"
 #include "batch/table_reader.h"
 
 namespace kyori {
@@ -84,6 +86,9 @@ struct RunRequest {
   RunProducts products;
   ReportHeadings headings;
   MachineLimits machine;
+  MissingTexts missing;  // the texts read as missing values: none by default
+  int min_common = 1;    // with missing values, the least number of traits
+                         // two varieties share for a distance (pipeline_gaps.h)
 };
 
 // What PlanRun found of a run's counts.
@@ -133,10 +138,11 @@ struct ReadOutcome {
 
 // Reads `data` by the reader request.input chooses: the counts, which
 // PlanRun judges, and only when the run fits the names and values into `c`;
-// closes `data` either way. The kyori layout is read strictly: a fault is
-// kLayoutFault, except a count of varieties below 1 (as in "0 3"), which is
-// kNoVarieties. Traits are not required in the kyori layout; a table has at
-// least one.
+// closes `data` either way. A value that is one of request.missing's texts
+// is a missing value, a quiet NaN (batch/missing_texts.h). The kyori layout
+// is read strictly: a fault is kLayoutFault, except a count of varieties
+// below 1 (as in "0 3"), which is kNoVarieties. Traits are not required in
+// the kyori layout; a table has at least one.
 //   "3 2\nA,B\nx,1 10\ny,2 30\nz,3 20\n"  -> kRead, compatible (auto)
 //   "3 2\nA,B\nx,1 10\ny,abc 30\n..."     -> kLayoutFault, line 4
 //   "v,A\nx,1\ny,2\n"                      -> kRead, accurate (auto), a table

@@ -23,6 +23,7 @@ RunShape GappedShape(const RunRequest& request) {
 
 RunPlan PlanGappedRun(const Collection& c, const RunRequest& request) {
   RunPlan plan;
+  plan.arithmetic = Arithmetic::kAccurate;
   plan.limit = request.machine.memory_bytes;
   RunShape shape = GappedShape(request);
   shape.jobs = std::max(JobsWithin(c.varieties, c.traits, shape, plan.limit), 1);
@@ -34,11 +35,11 @@ RunPlan PlanGappedRun(const Collection& c, const RunRequest& request) {
 
 }  // namespace
 
-GapsFound FindGaps(const Collection& c, const RunRequest& request, bool compatible_named) {
+GapsFound FindGaps(const Collection& c, const RunRequest& request) {
   GapsFound found;
   found.missing = CountMissing(c);
   if (!found.missing.Any()) return found;
-  if (compatible_named) {
+  if (request.arithmetic == ArithmeticChoice::kCompatible) {
     found.kind = GapsFound::kCompatibleNamed;
     return found;
   }
@@ -47,13 +48,13 @@ GapsFound FindGaps(const Collection& c, const RunRequest& request, bool compatib
   return found;
 }
 
-GappedRunDistances ComputeGappedRunDistances(const Collection& c, const RunProducts& products, int min_common,
-                                             int jobs) {
+GappedRunDistances ComputeGappedRunDistances(const Collection& c, const RunRequest& request, const RunPlan& plan) {
   GappedRunDistances made;
-  DistanceTriangle triangle = ComputeGappedDistances(c, min_common, jobs);
+  DistanceTriangle triangle = ComputeGappedDistances(c, request.min_common, plan.jobs);
   made.no_distance = CountNoDistances(triangle, c.varieties);
-  const bool keep = products.NeedDistances();
-  made.distances.cells = PackCells(triangle, keep ? &made.distances.distances : nullptr, jobs, NanCell::kMissing);
+  const bool keep = request.products.NeedDistances();
+  made.distances.cells =
+      PackCells(triangle, keep ? &made.distances.distances : nullptr, plan.jobs, NanCell::kMissing);
   if (keep && made.no_distance.pairs != 0) made.kind = GappedRunDistances::kNoDistance;
   return made;
 }

@@ -1,6 +1,7 @@
-// The stages of a run with missing values (batch/pipeline_gaps.h): when a
-// collection takes them, their plan, and the cells and distances they make,
-// checked against the arithmetic of missing values (batch/missing_values.h,
+// The stages of a run with missing values (batch/pipeline_gaps.h): the read
+// stage given missing texts, when a collection takes these stages, their
+// plan, and the cells and distances they make, checked against the
+// arithmetic of missing values (batch/missing_values.h,
 // batch/gapped_distances.h) and the report's cells of its roots.
 #include "batch/pipeline_gaps.h"
 
@@ -14,11 +15,16 @@
 
 #include "batch/table_reader.h"
 #include "convert/number_to_text.h"
+#include "io/channels.h"
 #include "kernels/report_cells.h"
+#include "tests/test_files.h"
 #include "text/byte_string.h"
 
 namespace kyori {
 namespace {
+
+using testing::TempFolder;
+using testing::WriteWholeFile;
 
 constexpr std::uint64_t kStack = (std::uint64_t{8} << 20) + 4096;
 constexpr std::uint64_t kLargeMachine = std::uint64_t{1} << 50;
@@ -66,12 +72,23 @@ std::string CellOfRoot(double root) {
 class PipelineGapsTest : public ::testing::Test {
  protected:
   void SetUp() override { InitRuntime(); }
+  void TearDown() override { ResetChannels(); }
 
   Collection Read(const std::string& table) {
     Collection c;
     EXPECT_TRUE(ReadTable(table, TableDelimiter::kAuto, c, MissingTexts::Usual()).ok());
     return c;
   }
+
+  ReadOutcome ReadStage(const std::string& bytes, const RunRequest& request, Collection& c) {
+    const std::string path = folder_.File("data.txt");
+    WriteWholeFile(path, bytes);
+    DataFile data;
+    EXPECT_EQ(data.Open(path), DataFile::Opened::kOpen);
+    return ReadDataFile(data, request, c);
+  }
+
+  TempFolder folder_;
 };
 
 // A table of `varieties` x `traits` whose values are missing where
@@ -90,32 +107,68 @@ std::string TableWithGaps(int varieties, int traits, int every) {
   return bytes;
 }
 
+// The read stage reads the request's missing texts, in the kyori layout and
+// in a table; without them those texts are the faults they always were.
+TEST_F(PipelineGapsTest, TheReadStageTakesTheRequestsMissingTexts) {
+  const double nan = std::numeric_limits<double>::quiet_NaN();
+  const struct {
+    const char* label;
+    std::string bytes;
+    MissingTexts missing;
+    ReadOutcome::Kind kind;
+    std::vector<double> values;  // by trait, when read
+  } cases[] = {
+      {"the kyori layout", "3 1\nA\nx,1\ny,-\nz,3\n", MissingTexts::Usual(), ReadOutcome::kRead, {1, nan, 3}},
+      {"the kyori layout, no list", "3 1\nA\nx,1\ny,-\nz,3\n", {}, ReadOutcome::kLayoutFault, {}},
+      {"a table", "v,A\nx,1\ny,\nz,3\n", MissingTexts::Usual(), ReadOutcome::kRead, {1, nan, 3}},
+      {"a table, no list", "v,A\nx,1\ny,\nz,3\n", {}, ReadOutcome::kTableFault, {}},
+      {"a table, the caller's list", "v,A\nx,1\ny,-99\nz,3\n", {{"-99"}}, ReadOutcome::kRead, {1, nan, 3}},
+  };
+  for (const auto& k : cases) {
+    SCOPED_TRACE(k.label);
+    RunRequest request = Request(1);
+    request.missing = k.missing;
+    Collection c;
+    EXPECT_EQ(ReadStage(k.bytes, request, c).kind, k.kind);
+    if (k.kind != ReadOutcome::kRead) continue;
+    ASSERT_EQ(c.values.size(), k.values.size());
+    for (std::size_t v = 0; v < k.values.size(); ++v) {
+      EXPECT_EQ(std::isnan(c.values[v]) ? -1 : c.values[v], std::isnan(k.values[v]) ? -1 : k.values[v]) << v;
+    }
+  }
+}
+
 TEST_F(PipelineGapsTest, OnlyACollectionWithGapsTakesTheseStages) {
   const struct {
     const char* label;
     std::string table;
-    bool compatible_named;
+    ArithmeticChoice arithmetic;
     std::uint64_t memory;
     GapsFound::Kind kind;
     std::uint64_t missing;
     int traits;
   } cases[] = {
-      {"no gaps", "v,A,B\nx,1,10\ny,2,30\n", false, kLargeMachine, GapsFound::kNone, 0, 0},
-      {"no gaps, compatible named", "v,A,B\nx,1,10\ny,2,30\n", true, kLargeMachine, GapsFound::kNone, 0, 0},
-      {"gaps, compatible by default", kGaps, false, kLargeMachine, GapsFound::kGaps, 2, 2},
-      {"gaps, compatible named", kGaps, true, kLargeMachine, GapsFound::kCompatibleNamed, 2, 2},
-      {"gaps, too little memory", kGaps, false, 1024, GapsFound::kOverMemory, 2, 2},
+      {"no gaps", "v,A,B\nx,1,10\ny,2,30\n", ArithmeticChoice::kAuto, kLargeMachine, GapsFound::kNone, 0, 0},
+      {"no gaps, compatible named", "v,A,B\nx,1,10\ny,2,30\n", ArithmeticChoice::kCompatible, kLargeMachine,
+       GapsFound::kNone, 0, 0},
+      {"gaps, auto", kGaps, ArithmeticChoice::kAuto, kLargeMachine, GapsFound::kGaps, 2, 2},
+      {"gaps, accurate named", kGaps, ArithmeticChoice::kAccurate, kLargeMachine, GapsFound::kGaps, 2, 2},
+      {"gaps, compatible named", kGaps, ArithmeticChoice::kCompatible, kLargeMachine, GapsFound::kCompatibleNamed,
+       2, 2},
+      {"gaps, too little memory", kGaps, ArithmeticChoice::kAuto, 1024, GapsFound::kOverMemory, 2, 2},
   };
   for (const auto& k : cases) {
     SCOPED_TRACE(k.label);
     const Collection c = Read(k.table);
-    const RunRequest request = Request(3, k.memory);
-    const GapsFound found = FindGaps(c, request, k.compatible_named);
+    RunRequest request = Request(3, k.memory);
+    request.arithmetic = k.arithmetic;
+    const GapsFound found = FindGaps(c, request);
     EXPECT_EQ(found.kind, k.kind);
     EXPECT_EQ(found.missing.missing, k.missing);
     EXPECT_EQ(found.missing.traits, k.traits);
     EXPECT_EQ(found.missing.values, 2u * c.varieties);
     if (k.kind == GapsFound::kGaps || k.kind == GapsFound::kOverMemory) {
+      EXPECT_EQ(found.plan.arithmetic, Arithmetic::kAccurate);
       EXPECT_EQ(found.plan.needed, PeakBytes(c.varieties, c.traits, GappedShape(request, found.plan.jobs)));
       EXPECT_EQ(found.plan.limit, k.memory);
     }
@@ -128,7 +181,7 @@ TEST_F(PipelineGapsTest, ThePlanOfTheGappedStagesLowersTheThreadsToThoseThatFit)
   RunRequest request = Request(4);
   request.products.tree = TreeWork::kChain;
   request.machine.memory_bytes = PeakBytes(c.varieties, c.traits, GappedShape(request, 2));
-  const GapsFound found = FindGaps(c, request, false);
+  const GapsFound found = FindGaps(c, request);
   EXPECT_EQ(found.kind, GapsFound::kGaps);
   EXPECT_EQ(found.plan.jobs, 2);
   EXPECT_EQ(found.plan.needed, request.machine.memory_bytes);
@@ -142,10 +195,10 @@ TEST_F(PipelineGapsTest, TheHeadersExample) {
     Collection c = Read(kGaps);
     RunRequest request = Request(2);
     if (tree) request.products.tree = TreeWork::kChain;
-    const GapsFound found = FindGaps(c, request, false);
+    const GapsFound found = FindGaps(c, request);
     ASSERT_EQ(found.kind, GapsFound::kGaps);
     ASSERT_EQ(StandardizeWithGaps(c).kind, GappedTraitStop::kNone);
-    const GappedRunDistances made = ComputeGappedRunDistances(c, request.products, 1, found.plan.jobs);
+    const GappedRunDistances made = ComputeGappedRunDistances(c, request, found.plan);
     EXPECT_EQ(made.kind, tree ? GappedRunDistances::kNoDistance : GappedRunDistances::kMade);
     EXPECT_EQ(CellTexts(made.distances.cells), cells);
     EXPECT_EQ(made.distances.cells.nan, NanCell::kMissing);
@@ -163,16 +216,19 @@ TEST_F(PipelineGapsTest, TheHeadersExample) {
 TEST_F(PipelineGapsTest, TheCellsAndDistancesAreThoseOfTheArithmeticOfMissingValues) {
   Collection read = Read(TableWithGaps(301, 4, 6));
   ASSERT_EQ(StandardizeWithGaps(read).kind, GappedTraitStop::kNone);
-  RunProducts products;
-  products.matrix = true;
+  RunRequest request = Request(1);
+  request.products.matrix = true;
   for (const int min_common : {1, 3}) {
+    request.min_common = min_common;
     DistanceTriangle expected = ComputeGappedDistances(read, min_common, 1);
     ASSERT_GT(expected.Pairs(), 2 * kPairChunk);
     const NoDistanceCount none = CountNoDistances(expected, read.varieties);
     ASSERT_GT(none.pairs, 0u);
     for (const int jobs : {1, 3}) {
       SCOPED_TRACE("min_common " + std::to_string(min_common) + ", jobs " + std::to_string(jobs));
-      const GappedRunDistances made = ComputeGappedRunDistances(read, products, min_common, jobs);
+      RunPlan plan;
+      plan.jobs = jobs;
+      const GappedRunDistances made = ComputeGappedRunDistances(read, request, plan);
       EXPECT_EQ(made.kind, GappedRunDistances::kNoDistance);
       EXPECT_EQ(made.no_distance.pairs, none.pairs);
       EXPECT_EQ(made.no_distance.first, none.first);
@@ -193,15 +249,17 @@ TEST_F(PipelineGapsTest, TheCellsAndDistancesAreThoseOfTheArithmeticOfMissingVal
 TEST_F(PipelineGapsTest, ProductsAreRefusedOnlyWhenAPairHasNoDistance) {
   Collection c = Read("v,A,B\nx,1,NA\ny,2,30\nz,4,20\n");
   ASSERT_EQ(StandardizeWithGaps(c).kind, GappedTraitStop::kNone);
-  RunProducts products;
-  products.tree = TreeWork::kNeighborJoining;
-  products.picture = true;
-  const GappedRunDistances made = ComputeGappedRunDistances(c, products, 1, 1);
+  RunRequest request = Request(1);
+  request.products.tree = TreeWork::kNeighborJoining;
+  request.products.picture = true;
+  const RunPlan plan;
+  const GappedRunDistances made = ComputeGappedRunDistances(c, request, plan);
   EXPECT_EQ(made.kind, GappedRunDistances::kMade);
   EXPECT_EQ(made.no_distance.pairs, 0u);
   EXPECT_EQ(made.distances.distances.size(), 3u);
   // Asking for both traits in common leaves x without a distance to anyone.
-  const GappedRunDistances strict = ComputeGappedRunDistances(c, products, 2, 1);
+  request.min_common = 2;
+  const GappedRunDistances strict = ComputeGappedRunDistances(c, request, plan);
   EXPECT_EQ(strict.kind, GappedRunDistances::kNoDistance);
   EXPECT_EQ(strict.no_distance.pairs, 2u);
   EXPECT_EQ(strict.no_distance.first, 0);
