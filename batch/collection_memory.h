@@ -11,12 +11,16 @@
 //             and the index of its variety names (TableReadingBytes); a
 //             file in the kyori layout is streamed and holds nothing more
 //   triangle  the distances computed, their roots taken, their cells packed
-//             (DistancesMemory: 4 to 12 bytes a pair; with missing values
-//             GappedDistancesMemory)
+//             when a report is written (DistancesMemory: 4 to 12 bytes a pair;
+//             with missing values GappedDistancesMemory)
 //   report    the packed cells (and the roots for the analyses) while the
 //             rows are formatted (ReportMemory)
+//   tables    the CSV or TSV tables' name cells and batches of rows
+//             (TableMemory), beside the analyses when the distances' table
+//             is written
 //   analyses  the packed cells, the distances handed over (8 bytes a pair),
 //             the names in UTF-8 and the tree, and the most of:
+//               the tables     as above
 //               the matrix     the names made safe and one line of numbers
 //               linkage        average, complete, ward: a working copy of the
 //                              distances (8 bytes a pair); single: O(n)
@@ -51,6 +55,9 @@ enum class TreeWork {
 
 struct RunShape {
   Arithmetic arithmetic = Arithmetic::kCompatible;
+  bool report = true;           // the report is written, from the packed cells
+  bool distance_table = false;  // the distances' CSV or TSV table is written
+  bool values_table = false;    // the standardized values' table is written
   bool matrix = false;   // a PHYLIP matrix is written
   TreeWork tree = TreeWork::kNone;
   bool picture = false;  // a picture is drawn (its tree is `tree`)
@@ -76,7 +83,9 @@ std::uint64_t TableReadingBytes(std::uint64_t file_bytes, int varieties);
 // cells packed beside the roots), except in a compatible run without roots,
 // whose cells take the squares' place. Each thread adds its rows of sums
 // (DistanceSumsBytes) or its buffers for one chunk of cells
-// (PackCellsBufferBytes), the larger.
+// (PackCellsBufferBytes), the larger. Without `cells` (no report) the
+// distances alone are kept, 8 bytes a pair: the accurate roots handed over,
+// or the compatible roots taken beside the squares, which are then freed.
 //
 // Example: 8000 varieties (31,996,000 pairs), accurate, no roots kept, one
 // thread: peak 12 bytes a pair (383,952,000) plus 688,128 bytes of chunk
@@ -85,7 +94,7 @@ struct TriangleMemory {
   std::uint64_t peak = 0;
   std::uint64_t kept = 0;
 };
-TriangleMemory DistancesMemory(int varieties, Arithmetic arithmetic, bool keep_roots, int jobs);
+TriangleMemory DistancesMemory(int varieties, Arithmetic arithmetic, bool keep_roots, int jobs, bool cells = true);
 
 // The same for a collection with missing values: standardized over each
 // trait's present values (a copy of them, 8 bytes a variety), then

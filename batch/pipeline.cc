@@ -1,6 +1,7 @@
 #include "batch/pipeline.h"
 
 #include <algorithm>
+#include <utility>
 
 #include "platform/platform.h"
 
@@ -15,6 +16,9 @@ RunShape ShapeOf(const RunRequest& request, Arithmetic arithmetic, const ReadFor
   RunShape shape;
   shape.arithmetic = arithmetic;
   shape.reading_bytes = form.reading_bytes;
+  shape.report = request.products.report;
+  shape.distance_table = request.products.distance_table;
+  shape.values_table = request.products.values_table;
   shape.matrix = request.products.matrix;
   shape.tree = request.products.tree;
   shape.picture = request.products.picture;
@@ -58,6 +62,11 @@ Standardized StandardizeTraits(Collection& c, Arithmetic arithmetic) {
 RunDistances ComputeRunDistances(const Collection& c, const RunRequest& request, const RunPlan& plan) {
   DistanceTriangle triangle = ComputeDistances(c, plan.arithmetic, plan.jobs);
   RunDistances made;
+  if (!request.products.report) {
+    // The roots handed over, or the squares' roots taken; no cells.
+    made.distances = triangle.rooted ? std::move(triangle.roots) : CondensedDistances(triangle, plan.jobs);
+    return made;
+  }
   made.cells = PackCells(triangle, request.products.NeedDistances() ? &made.distances : nullptr, plan.jobs);
   return made;
 }

@@ -67,15 +67,18 @@ struct MachineLimits {
 // This machine's limits, as the platform tells them.
 MachineLimits ThisMachine();
 
-// What a run makes of the distances beside the report, by the working
-// memory the plan counts for it; the report itself is always written.
+// What a run writes and makes of the distances, by the working memory the
+// plan counts for it.
 struct RunProducts {
+  bool report = true;               // the report (its distances packed as cells)
+  bool distance_table = false;      // the distances as a CSV or TSV table
+  bool values_table = false;        // the standardized values as a CSV or TSV table
   bool matrix = false;              // the distances as a matrix
   TreeWork tree = TreeWork::kNone;  // a tree, built by the method of this work
   bool picture = false;             // a picture of the tree (`tree` is set) and the distances
 
-  // The distances are handed out for a matrix or a tree.
-  bool NeedDistances() const { return matrix || tree != TreeWork::kNone; }
+  // The distances are handed out for a table, a matrix or a tree.
+  bool NeedDistances() const { return distance_table || matrix || tree != TreeWork::kNone; }
 };
 
 // What a run asks of the pipeline.
@@ -176,15 +179,16 @@ Standardized StandardizeTraits(Collection& c, Arithmetic arithmetic);
 
 // What the distances' stage made.
 struct RunDistances {
-  ReportCells cells;              // every pair's report cell
+  ReportCells cells;              // every pair's report cell, when a report is written
   std::vector<double> distances;  // when the products need them: every pair's
                                   // distance as the report prints it before the
                                   // cut, in the triangle's order; else empty
 };
 
 // The distances of the standardized collection in the plan's arithmetic,
-// with its threads, turned into the report's cells (and kept beside them
-// for the products the request needs). Holds what DistancesMemory plans.
+// with its threads, turned into the report's cells when the report is
+// written (and kept beside them for the products the request needs); with
+// no report, only the distances. Holds what DistancesMemory plans.
 RunDistances ComputeRunDistances(const Collection& c, const RunRequest& request, const RunPlan& plan);
 
 }  // namespace kyori

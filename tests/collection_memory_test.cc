@@ -28,6 +28,15 @@ RunShape Shape(Arithmetic arithmetic, bool matrix, TreeWork tree, bool picture, 
   return shape;
 }
 
+// `shape` writing CSV or TSV tables: the distances' table instead of the
+// report, and the standardized values' table.
+RunShape Tables(RunShape shape, bool distance_table, bool values_table) {
+  shape.report = !distance_table;
+  shape.distance_table = distance_table;
+  shape.values_table = values_table;
+  return shape;
+}
+
 double Pairs(int n) { return static_cast<double>(n) * (n - 1) / 2; }
 
 // The growth from 20,000 to 30,000 varieties over the growth of the pairs:
@@ -65,9 +74,29 @@ TEST(CollectionMemoryTest, BytesAPairAtThePeakOfEachCombination) {
       // with gaps, the accurate arithmetic's, whatever the shape says
       {"gaps", Shape(kC, false, TreeWork::kNone, false, 1, true), 12},
       {"gaps, average linkage", Shape(kC, false, TreeWork::kChain, false, 1, true), 20},
+      // the distances' table instead of the report: no cells; compatible
+      // roots taken beside the squares, accurate roots handed over
+      {"compatible, distances' table", Tables(Shape(kC, false, TreeWork::kNone, false), true, false), 12},
+      {"accurate, distances' table", Tables(Shape(kA, false, TreeWork::kNone, false), true, true), 8},
+      {"accurate, distances' table, matrix", Tables(Shape(kA, true, TreeWork::kNone, false), true, false), 8},
+      {"accurate, distances' table, average linkage", Tables(Shape(kA, false, TreeWork::kChain, false), true, false),
+       16},
+      // the values' table beside the report holds nothing a pair
+      {"compatible, values' table", Tables(Shape(kC, false, TreeWork::kNone, false), false, true), 4},
   };
   for (const auto& c : cases) {
     EXPECT_NEAR(BytesAPair(c.shape), c.bytes, 0.1) << c.name;
+  }
+}
+
+// The tables' writers are counted: with few varieties and many traits, the
+// values' table (rows of up to 25 bytes a value) holds more than the report
+// (rows of 9) or the distances.
+TEST(CollectionMemoryTest, TheTablesWritersAreCounted) {
+  for (const Arithmetic arithmetic : {Arithmetic::kCompatible, Arithmetic::kAccurate}) {
+    const RunShape plain = Shape(arithmetic, false, TreeWork::kNone, false, 4);
+    EXPECT_GT(PeakBytes(100, 30000, Tables(plain, false, true)), PeakBytes(100, 30000, plain));
+    EXPECT_GT(PeakBytes(100, 30000, Tables(plain, true, false)), PeakBytes(100, 30000, plain));
   }
 }
 
