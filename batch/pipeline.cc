@@ -13,17 +13,8 @@ bool OverCapacity(const Collection& counts) {
 }
 
 RunShape ShapeOf(const RunRequest& request, Arithmetic arithmetic, const ReadForm& form) {
-  RunShape shape;
-  shape.arithmetic = arithmetic;
+  RunShape shape = ShapeOfRequest(request, arithmetic);
   shape.reading_bytes = form.reading_bytes;
-  shape.report = request.products.report;
-  shape.distance_table = request.products.distance_table;
-  shape.values_table = request.products.values_table;
-  shape.matrix = request.products.matrix;
-  shape.tree = request.products.tree;
-  shape.picture = request.products.picture;
-  shape.jobs = request.jobs;
-  shape.thread_stack_bytes = request.machine.thread_stack_bytes;
   return shape;
 }
 
@@ -69,6 +60,20 @@ RunDistances ComputeRunDistances(const Collection& c, const RunRequest& request,
   }
   made.cells = PackCells(triangle, request.products.NeedDistances() ? &made.distances : nullptr, plan.jobs);
   return made;
+}
+
+RunShape ShapeOfRequest(const RunRequest& request, Arithmetic arithmetic) {
+  RunShape shape;
+  shape.arithmetic = arithmetic;
+  shape.report = request.products.report;
+  shape.distance_table = request.products.distance_table;
+  shape.values_table = request.products.values_table;
+  shape.matrix = request.products.matrix;
+  shape.tree = request.products.tree;
+  shape.picture = request.products.picture;
+  shape.jobs = request.jobs;
+  shape.thread_stack_bytes = request.machine.thread_stack_bytes;
+  return shape;
 }
 
 }  // namespace kyori

@@ -94,6 +94,11 @@ struct RunRequest {
                          // two varieties share for a distance (pipeline_gaps.h)
 };
 
+// The memory plan's shape of a run of `request` in `arithmetic`: its
+// products, threads and stacks (the bytes a reader holds are the read
+// stage's to add).
+RunShape ShapeOfRequest(const RunRequest& request, Arithmetic arithmetic);
+
 // What PlanRun found of a run's counts.
 struct RunPlan {
   enum Verdict { kFits, kOverCapacity, kOverMemory } verdict = kFits;

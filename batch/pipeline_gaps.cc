@@ -10,14 +10,8 @@ namespace {
 
 // The shape of the gapped stages for the request's products and machine.
 RunShape GappedShape(const RunRequest& request) {
-  RunShape shape;
-  shape.arithmetic = Arithmetic::kAccurate;
+  RunShape shape = ShapeOfRequest(request, Arithmetic::kAccurate);
   shape.gaps = true;
-  shape.matrix = request.products.matrix;
-  shape.tree = request.products.tree;
-  shape.picture = request.products.picture;
-  shape.jobs = request.jobs;
-  shape.thread_stack_bytes = request.machine.thread_stack_bytes;
   return shape;
 }
 
