@@ -29,6 +29,7 @@ OPTIONAL_PACKAGES=(
   man-db            # the manual page check
   python3-scipy     # trees and the arithmetics table compared with SciPy
   r-cran-ape        # neighbour joining compared with R's ape
+  r-cran-cluster    # groups and silhouette widths compared with R's cluster
   libxml2-utils     # xmllint: the SVG picture is well-formed XML
   chromium          # the SVG picture rendered to check it is not blank
   fonts-noto-cjk    # Japanese names in the rendered picture
