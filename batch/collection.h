@@ -6,7 +6,8 @@
 // them (LoopCount: floor for counts of 1 or more, else 0). Values are laid
 // out by trait: the value of variety i for trait j (both 0-based) is
 // values[j * varieties + i]. Names and values that the file does not hold
-// (it ends early) stay empty and 0, as in the dialogue.
+// (it ends early) stay empty and 0, as in the dialogue. The names are kept as
+// the file's bytes; `name_encoding` tells how to read them as characters.
 #ifndef KYORI_BATCH_COLLECTION_H_
 #define KYORI_BATCH_COLLECTION_H_
 
@@ -14,6 +15,7 @@
 #include <cstdint>
 #include <vector>
 
+#include "batch/name_encoding.h"
 #include "text/byte_string.h"
 
 namespace kyori {
@@ -26,6 +28,7 @@ struct Collection {
   std::vector<ByteString> trait_names;
   std::vector<ByteString> variety_names;
   std::vector<double> values;
+  NameEncoding name_encoding = NameEncoding::kEach;
 
   double& Value(int variety, int trait) {
     return values[static_cast<std::size_t>(trait) * varieties + variety];

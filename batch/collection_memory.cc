@@ -30,6 +30,10 @@ constexpr std::uint64_t kCopheneticBytes = 64;     // each cluster's members, or
 constexpr std::uint64_t kNewickBytes = 16;         // the walk's stack
 constexpr std::uint64_t kNewickFixedBytes = 128 * 1024;  // the text written at a time
 
+// An entry of a table's index of variety names: its node (the name's view,
+// its line, the link, the hash) with the allocator's overhead, and its bucket.
+constexpr std::uint64_t kNameIndexBytes = 96;
+
 // What the tree method holds while it builds the tree, beside the distances.
 std::uint64_t TreeMethodBytes(TreeWork tree, std::uint64_t n, std::uint64_t pairs) {
   switch (tree) {
@@ -68,6 +72,10 @@ TriangleMemory DistancesMemory(int varieties, Arithmetic arithmetic, bool keep_r
   return memory;
 }
 
+std::uint64_t TableReadingBytes(std::uint64_t file_bytes, int varieties) {
+  return file_bytes + static_cast<std::uint64_t>(std::max(varieties, 0)) * kNameIndexBytes;
+}
+
 std::uint64_t PeakBytes(int varieties, int traits, const RunShape& shape) {
   const std::uint64_t n = static_cast<std::uint64_t>(std::max(varieties, 0));
   const std::uint64_t m = static_cast<std::uint64_t>(std::max(traits, 0));
@@ -80,7 +88,7 @@ std::uint64_t PeakBytes(int varieties, int traits, const RunShape& shape) {
   const TriangleMemory triangle = DistancesMemory(varieties, shape.arithmetic, analyses, jobs);
   std::uint64_t stage = std::max(triangle.peak, triangle.kept + ReportMemory(varieties, traits, jobs));
   if (analyses) stage = std::max(stage, triangle.kept + AnalysesBytes(n, pairs, shape));
-  return always + stage;
+  return always + std::max(stage, shape.reading_bytes);
 }
 
 int JobsWithin(int varieties, int traits, RunShape shape, std::uint64_t limit) {

@@ -7,6 +7,9 @@
 //   always    the program and its buffers (32 MiB), the values (8 bytes
 //             each), the names (about 192 bytes each, for names of up to 64
 //             bytes), and each thread's stack beyond the calling thread's
+//   reading   a table file's bytes, held whole while its values are read,
+//             and the index of its variety names (TableReadingBytes); a
+//             file in the kyori layout is streamed and holds nothing more
 //   triangle  the distances computed, their roots taken, their cells packed
 //             (DistancesMemory: 4 to 12 bytes a pair)
 //   report    the packed cells (and the roots for the analyses) while the
@@ -52,7 +55,14 @@ struct RunShape {
   bool picture = false;  // a picture is drawn (its tree is `tree`)
   int jobs = 1;          // threads, the calling one included
   std::uint64_t thread_stack_bytes = 0;  // platform::ThreadStackBytes()
+  std::uint64_t reading_bytes = 0;       // what reading holds (TableReadingBytes), freed after it
 };
+
+// What reading a table holds beside its values and names: the file's bytes
+// as held (`file_bytes`, the capacity of their buffer) and the index of its
+// `varieties` names, 96 bytes each, that finds a name given twice.
+//   a file of 1,000,000 bytes, 2000 varieties -> 1,192,000
+std::uint64_t TableReadingBytes(std::uint64_t file_bytes, int varieties);
 
 // What the distances' stage holds beside the collection, with `jobs`
 // threads: ComputeDistances, then PackCells, which keeps the distances when

@@ -1,5 +1,8 @@
 #include "batch/data_file.h"
 
+#include <algorithm>
+
+#include "batch/input_choice.h"
 #include "io/channels.h"
 #include "platform/platform.h"
 #include "text/byte_string.h"
@@ -25,6 +28,28 @@ DataFile::Opened DataFile::Open(const std::string& name) {
   }
   GiveBackChannelByte(kChannel);
   return Opened::kOpen;
+}
+
+std::string_view DataFile::FirstFieldBytes() {
+  std::size_t asked = 4096;
+  while (true) {
+    const std::string_view ahead = ReadAheadChannelBytes(kChannel, asked);
+    const bool whole_file = ahead.size() < asked;
+    if (whole_file || FirstFieldEnd(ahead) != std::string_view::npos || asked >= kFirstFieldLookMost) return ahead;
+    asked = std::min(asked * 4, kFirstFieldLookMost);
+  }
+}
+
+bool DataFile::ReadAll(std::string* bytes) {
+  while (true) {
+    const std::string_view waiting = PeekChannelBytes(kChannel);
+    bytes->append(waiting);
+    ConsumeChannelBytes(kChannel, waiting.size());
+    const int next = ReadChannelByte(kChannel);
+    if (next == kEndOfChannel) return true;
+    if (next < 0) return false;
+    bytes->push_back(static_cast<char>(next));
+  }
 }
 
 void DataFile::Close() {

@@ -7,12 +7,15 @@
 //   DataFile data;
 //   data.Open("in.txt")   -> kOpen (a file with bytes), kCannotOpen (missing,
 //                            unreadable, a folder), kEmpty (no byte at all)
-//   ReadCollectionCounts(data.Channel(), c); ...; data.Close();
+//   data.FirstFieldBytes()  -> "12 5" of "12 5\r\n稈長,...", still to be read
+//   StrictLayoutReader reader(data.Channel()); ...; data.Close();
+// or, for a table, data.ReadAll(&bytes).
 #ifndef KYORI_BATCH_DATA_FILE_H_
 #define KYORI_BATCH_DATA_FILE_H_
 
 #include <cstdint>
 #include <string>
+#include <string_view>
 
 namespace kyori {
 
@@ -29,6 +32,14 @@ class DataFile {
   // stays to be read. A file that cannot be opened or holds no byte is
   // closed again. One DataFile is open at a time: they share one channel.
   Opened Open(const std::string& name);
+  // The file's first bytes, up to the end of its first field and the byte
+  // that ends it (FirstFieldEnd), or up to kFirstFieldLookMost bytes, or the
+  // whole file when it is shorter; nothing is consumed. Valid until the
+  // channel is read.
+  std::string_view FirstFieldBytes();
+  // Appends the rest of the file to `bytes`. False when a read failed (what
+  // was read is kept).
+  bool ReadAll(std::string* bytes);
   // The channel to read the fields from while the file is open.
   int32_t Channel() const { return kChannel; }
   // Closes the channel (standard input itself stays open); closing again

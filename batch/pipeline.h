@@ -6,39 +6,50 @@
 //
 // A run, stopping at the first outcome that is not its stage's success:
 //
-//   RunRequest request                    arithmetic, threads, products,
-//                                         headings, the machine's limits
+//   RunRequest request                    input, arithmetic, threads,
+//                                         products, headings, the machine
 //   DataFile data; data.Open(name)        kOpen | kCannotOpen | kEmpty
 //   ReadDataFile(data, request, c)        kRead | kOverCapacity | kOverMemory
-//                                         | kNoVarieties, and the plan
-//   StandardizeTraits(c, arithmetic)      the traits whose spread is off;
+//                                         | kNoVarieties | kEmptyTable
+//                                         | kOneVariety | kLayoutFault
+//                                         | kTableFault | kCannotRead,
+//                                         and the plan (its arithmetic, its
+//                                         threads)
+//   StandardizeTraits(c, plan.arithmetic) the traits whose spread is off;
 //                                         the trait it stopped at, if any
-//   ComputeRunDistances(c, request, jobs) the report's cells, and the
+//   ComputeRunDistances(c, request, plan) the report's cells, and the
 //                                         distances when the products need them
-//   WriteCollectionReport(c, distances.cells, request.headings, jobs, out)
+//   WriteCollectionReport(c, distances.cells, request.headings, plan.jobs, out)
 //
-// where `jobs` is the plan's. Data read by other rules (a table file,
-// batch/table_reader.h; a data file read strictly,
-// batch/strict_layout_reader.h) is read by another read stage of
-// ReadDataFile's shape: it finds the counts by its own rules, lets PlanRun
-// judge them before the values are stored, then fills the Collection; the
-// stages after it stay the same.
+// ReadDataFile picks the reader (batch/input_choice.h): the kyori layout,
+// read strictly as it streams from the channel (batch/strict_layout_reader.h),
+// or a table file, read whole into memory and then read by
+// batch/table_reader.h. Either finds the counts first, lets PlanRun judge
+// them (in the arithmetic they choose, batch/arithmetic_choice.h) before
+// the values are stored, then fills the Collection; the stages after it are
+// the same for both.
 //
-// Example: the data file "3 2\nA,B\nx,1 10\ny,2 30\nz,3 20\n", compatible,
-// no products, 4 threads asked on a large machine: kRead with a plan of 4
-// threads; no spread off and no stop (x -1 -1, y 0 1, z 1 0); the cells
-// "2.236067" "2.236067" "1.414213" and no distances.
+// Example: the data file "3 2\nA,B\nx,1 10\ny,2 30\nz,3 20\n", auto (the
+// kyori layout, so compatible), no products, 4 threads asked on a large
+// machine: kRead with a plan of 4 threads; no spread off and no stop (x -1
+// -1, y 0 1, z 1 0); the cells "2.236067" "2.236067" "1.414213" and no
+// distances. The same data as the table "v,A,B\nx,1,10\ny,2,30\nz,3,20\n" is
+// read in the accurate arithmetic, with the same cells.
 #ifndef KYORI_BATCH_PIPELINE_H_
 #define KYORI_BATCH_PIPELINE_H_
 
 #include <cstdint>
 #include <vector>
 
+#include "batch/arithmetic_choice.h"
 #include "batch/collection.h"
 #include "batch/collection_arithmetic.h"
 #include "batch/collection_memory.h"
 #include "batch/collection_report.h"
 #include "batch/data_file.h"
+#include "batch/input_choice.h"
+#include "batch/layout_error.h"
+#include "batch/table_reader.h"
 
 namespace kyori {
 
@@ -67,7 +78,8 @@ struct RunProducts {
 
 // What a run asks of the pipeline.
 struct RunRequest {
-  Arithmetic arithmetic = Arithmetic::kCompatible;
+  InputChoice input = InputChoice::kAuto;
+  ArithmeticChoice arithmetic = ArithmeticChoice::kAuto;
   int jobs = 1;  // the threads asked for, the calling one included
   RunProducts products;
   ReportHeadings headings;
@@ -77,32 +89,67 @@ struct RunRequest {
 // What PlanRun found of a run's counts.
 struct RunPlan {
   enum Verdict { kFits, kOverCapacity, kOverMemory } verdict = kFits;
+  Arithmetic arithmetic = Arithmetic::kCompatible;  // the run's (ChooseArithmetic)
   int jobs = 1;              // the most threads, up to those asked, whose run fits; 1 when none does
   std::uint64_t needed = 0;  // the bytes the run holds at its peak with `jobs` threads
   std::uint64_t limit = 0;   // the machine's memory
 };
 
-// Judges the counts of `counts` (its contents are not read): more than
+// How the counts were read, as far as the plan needs it.
+struct ReadForm {
+  bool table = false;              // from a table file, not the kyori layout
+  std::uint64_t reading_bytes = 0;  // what reading holds (TableReadingBytes)
+};
+
+// Judges the counts of `counts` (its contents are not read) for a run in
+// the arithmetic that request.arithmetic and `form` choose: more than
 // kBatchCapacity varieties or traits by the counts as read (32767.5 is
 // taken, as 32767) is kOverCapacity, with nothing planned; a run whose peak
-// (PeakBytes) exceeds the machine's memory even with one thread is
-// kOverMemory.
+// (PeakBytes, reading included) exceeds the machine's memory even with one
+// thread is kOverMemory.
 //   8000 x 1, accurate, no products, 4 threads asked, a machine whose memory
 //   is PeakBytes with 2 threads -> kFits, 2 threads, needed = that memory
-RunPlan PlanRun(const Collection& counts, const RunRequest& request);
+RunPlan PlanRun(const Collection& counts, const RunRequest& request, const ReadForm& form = {});
 
 // What the read stage found.
 struct ReadOutcome {
-  enum Kind { kRead, kOverCapacity, kOverMemory, kNoVarieties } kind = kRead;
-  RunPlan plan;  // the plan of the counts read
+  enum Kind {
+    kRead,
+    kOverCapacity,
+    kOverMemory,
+    kNoVarieties,  // the kyori layout's count of varieties is below 1
+    kEmptyTable,   // a table of nothing but blank lines (or a byte-order mark)
+    kOneVariety,   // a table of one variety: standardizing needs two
+    kLayoutFault,  // `layout` says what is wrong
+    kTableFault,   // table.error says what is wrong
+    kCannotRead,   // a table file's bytes could not be read
+  } kind = kRead;
+  RunPlan plan;       // the plan of the counts read
+  bool table = false; // read as a table (else the kyori layout)
+  TableRead table_read;  // a table's format, shape and fault
+  LayoutError layout;    // kLayoutFault
+  std::int64_t line = 0;  // kOneVariety: the variety's line
 };
 
-// Reads the counts from `data`, lets PlanRun judge them, and only when the
-// run fits reads the names and values into `c`; closes `data` either way.
-// A body read whose count of varieties is below 1 (as bytes that are no
-// data file at all read) is kNoVarieties: no report can be made of it.
-// Traits are not required.
+// Reads `data` by the reader request.input chooses: the counts, which
+// PlanRun judges, and only when the run fits the names and values into `c`;
+// closes `data` either way. The kyori layout is read strictly: a fault is
+// kLayoutFault, except a count of varieties below 1 (as in "0 3"), which is
+// kNoVarieties. Traits are not required in the kyori layout; a table has at
+// least one.
+//   "3 2\nA,B\nx,1 10\ny,2 30\nz,3 20\n"  -> kRead, compatible (auto)
+//   "3 2\nA,B\nx,1 10\ny,abc 30\n..."     -> kLayoutFault, line 4
+//   "v,A\nx,1\ny,2\n"                      -> kRead, accurate (auto), a table
+//   "v,A\nx,1\n"                           -> kOneVariety, line 2
 ReadOutcome ReadDataFile(DataFile& data, const RunRequest& request, Collection& c);
+
+// How far the compatible arithmetic's standard deviation of a trait may be
+// from the accurate one, relative, before the run warns: 0.1 %, where the
+// report's digits are materially wrong. Ordinary measurements stay far
+// below (examples/kyori_in.txt: at most 0.005 %); day counts and the like,
+// whose mean is large against their spread, go beyond (kyori_dates.txt:
+// 372 %).
+inline constexpr double kSpreadWarnRelative = 1e-3;
 
 // What standardization found.
 struct Standardized {
@@ -111,9 +158,9 @@ struct Standardized {
 };
 
 // In the compatible arithmetic, first lists the traits whose spread differs
-// from the accurate one by more than 1e-6 relative (about what a cell of 8
-// characters hides; CompareSpreads, on the values as read); then
-// standardizes the traits in place, up to the first that cannot be
+// from the accurate one by more than kSpreadWarnRelative (CompareSpreads, on
+// the values as read), or that it takes for identical though they differ;
+// then standardizes the traits in place, up to the first that cannot be
 // (StandardizeCollection).
 Standardized StandardizeTraits(Collection& c, Arithmetic arithmetic);
 
@@ -125,10 +172,10 @@ struct RunDistances {
                                   // cut, in the triangle's order; else empty
 };
 
-// The distances of the standardized collection in the request's arithmetic,
-// with `jobs` threads, turned into the report's cells (and kept beside them
-// for the products that need them). Holds what DistancesMemory plans.
-RunDistances ComputeRunDistances(const Collection& c, const RunRequest& request, int jobs);
+// The distances of the standardized collection in the plan's arithmetic,
+// with its threads, turned into the report's cells (and kept beside them
+// for the products the request needs). Holds what DistancesMemory plans.
+RunDistances ComputeRunDistances(const Collection& c, const RunRequest& request, const RunPlan& plan);
 
 }  // namespace kyori
 

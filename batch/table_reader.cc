@@ -33,6 +33,10 @@ TableRead FillTableFile(std::string_view bytes, const TableRead& measured, Colle
   if (read.format.byte_order_mark) bytes.remove_prefix(std::min(bytes.size(), kUtf8Mark.size()));
   read.error = FillTable(bytes, read.format, read.shape, collection);
   if (!read.ok()) collection = Collection{};
+  if (read.ok()) {
+    collection.name_encoding =
+        read.format.encoding == TableEncoding::kCp932 ? NameEncoding::kCp932 : NameEncoding::kUtf8;
+  }
   return read;
 }
 

@@ -11,7 +11,8 @@
 // byte-order mark, or code page 932 (batch/table_encoding.h).
 //
 // Names are kept as their bytes, without quotes and the byte-order mark, in
-// the file's encoding (TableFormat says which). Trait names may be empty,
+// the file's encoding (TableFormat says which, and so does the Collection's
+// name_encoding). Trait names may be empty,
 // may repeat and may hold line breaks: a trait is known by its column.
 // Variety names may not be empty, repeat (compared byte for byte) or hold a
 // line break: they name the rows of the report, one line each, and the

@@ -7,8 +7,8 @@
 #include "analysis/newick.h"
 #include "analysis/phylip.h"
 #include "analysis/svg.h"
+#include "batch/name_encoding.h"
 #include "text/byte_string.h"
-#include "text/display_utf8.h"
 
 namespace kyori {
 namespace {
@@ -16,7 +16,7 @@ namespace {
 std::vector<std::string> NamesInUtf8(const Collection& c) {
   std::vector<std::string> names;
   names.reserve(c.variety_names.size());
-  for (const ByteString& name : c.variety_names) names.push_back(DisplayUtf8(name.View()));
+  for (const ByteString& name : c.variety_names) names.push_back(NameInUtf8(name.View(), c.name_encoding));
   return names;
 }
 

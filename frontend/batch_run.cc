@@ -15,6 +15,8 @@
 #include "frontend/batch_outputs.h"
 #include "frontend/batch_texts.h"
 #include "frontend/output_set.h"
+#include "frontend/read_messages.h"
+#include "frontend/read_texts.h"
 #include "platform/platform.h"
 #include "text/byte_string.h"
 #include "text/texts.h"
@@ -35,6 +37,7 @@ struct BatchRun {
 // What the options ask of the pipeline, with `jobs` threads.
 RunRequest RequestOf(const CommandLine& line, int jobs) {
   RunRequest request;
+  request.input = line.input;
   request.arithmetic = line.arithmetic;
   request.jobs = jobs;
   request.products.matrix = !line.phylip.empty();
@@ -62,7 +65,8 @@ int Fail(MessageLine message) {
 MessageLine& SayTrait(MessageLine& message, const Collection& c, int trait) {
   const std::string number = std::to_string(trait + 1);
   message.Say("trait ", "").Plain(number).Say(" (", texts::kJaTraitPrefix);
-  message.Data(c.trait_names[static_cast<std::size_t>(trait)].View()).Say(")", texts::kJaTraitSuffix);
+  message.Data(c.trait_names[static_cast<std::size_t>(trait)].View(), c.name_encoding);
+  message.Say(")", texts::kJaTraitSuffix);
   return message;
 }
 
@@ -81,7 +85,7 @@ int FailDataFile(const BatchRun& run, DataFile::Opened opened) {
   return Fail(About(run, run.data_name).Say("cannot open the data file", texts::kJaCannotOpenData));
 }
 
-int FailRead(const BatchRun& run, const ReadOutcome& read) {
+int FailRead(const BatchRun& run, const ReadOutcome& read, const Collection& c) {
   MessageLine message = About(run, run.data_name);
   switch (read.kind) {
     case ReadOutcome::kOverCapacity:
@@ -90,9 +94,21 @@ int FailRead(const BatchRun& run, const ReadOutcome& read) {
       message.Say("needs ", texts::kJaMemoryNeeds).Plain(Gibibytes(read.plan.needed));
       message.Say(" of memory; this machine has ", texts::kJaMemoryHas).Plain(Gibibytes(read.plan.limit));
       return Fail(message.Say("", texts::kJaMemoryEnd));
+    case ReadOutcome::kEmptyTable:
+      return Fail(message.Say("the data file is empty", texts::kJaDataEmpty));
+    case ReadOutcome::kCannotRead:
+      return Fail(message.Say("the data file could not be read", texts::kJaCannotRead));
+    case ReadOutcome::kLayoutFault:
+      SayLayoutError(message, read.layout);
+      return Fail(message);
+    case ReadOutcome::kTableFault:
+      SayTableError(message, read.table_read, run.line.input != InputChoice::kAuto);
+      return Fail(message);
+    case ReadOutcome::kOneVariety:
+      SayOneVariety(message, read.line, c.variety_names[0].View(), c.name_encoding);
+      return Fail(message);
     default:
-      // Bytes that are no data file at all (NULs, blank lines, random bytes)
-      // read as 0 varieties.
+      // The count of varieties, the file's first field, is below 1.
       return Fail(message.Say("holds no variety: its first field, the number of varieties, is not 1 or more",
                               texts::kJaNoVarieties));
   }
@@ -178,12 +194,12 @@ int Analyze(const BatchRun& run, const Collection& c, std::vector<double> distan
 int RunStages(const BatchRun& run, DataFile& data, const RunOutputs& planned, OutputSet& outputs) {
   Collection c;
   const ReadOutcome read = ReadDataFile(data, run.request, c);
-  if (read.kind != ReadOutcome::kRead) return FailRead(run, read);
+  if (read.kind != ReadOutcome::kRead) return FailRead(run, read, c);
   const int jobs = read.plan.jobs;
-  const Standardized standardized = StandardizeTraits(c, run.request.arithmetic);
+  const Standardized standardized = StandardizeTraits(c, read.plan.arithmetic);
   WarnAboutSpreads(run, c, standardized.spreads_off);
   if (standardized.stop.kind != TraitStop::kNone) return FailTraitStop(run, c, standardized.stop);
-  RunDistances distances = ComputeRunDistances(c, run.request, jobs);
+  RunDistances distances = ComputeRunDistances(c, run.request, read.plan);
   Analyses analyses;
   if (const int analyzed = Analyze(run, c, std::move(distances.distances), jobs, analyses); analyzed != kDone) {
     return analyzed;

@@ -24,8 +24,13 @@ constexpr std::pair<TreeMethod, std::string_view> kTreeMethods[] = {
 
 constexpr std::pair<HeadingEncoding, std::string_view> kEncodings[] = {
     {HeadingEncoding::kCp932, "cp932"}, {HeadingEncoding::kUtf8, "utf-8"}};
-constexpr std::pair<Arithmetic, std::string_view> kArithmetics[] = {
-    {Arithmetic::kCompatible, "compatible"}, {Arithmetic::kAccurate, "accurate"}};
+constexpr std::pair<ArithmeticChoice, std::string_view> kArithmetics[] = {
+    {ArithmeticChoice::kAuto, "auto"},
+    {ArithmeticChoice::kCompatible, "compatible"},
+    {ArithmeticChoice::kAccurate, "accurate"}};
+constexpr std::pair<InputChoice, std::string_view> kInputs[] = {
+    {InputChoice::kAuto, "auto"}, {InputChoice::kLayout, "kyori"}, {InputChoice::kCsv, "csv"},
+    {InputChoice::kTsv, "tsv"}};
 
 // The choice `value` names in `choices`; false (and `choice` as it was)
 // when it names none.
@@ -57,6 +62,7 @@ bool Assign(std::string_view name, const std::string& value, CommandLine& line) 
   if (name == "--console") return ConsoleOptionFromName(value, &line.console);
   line.batch_options = true;
   if (name == "--encoding") return ParseChoice(value, kEncodings, line.encoding);
+  if (name == "--input") return ParseChoice(value, kInputs, line.input);
   if (name == "--arithmetic") return ParseChoice(value, kArithmetics, line.arithmetic);
   if (name == "--method") return ParseChoice(value, kTreeMethods, line.method);
   if (name == "--jobs") return ParseJobs(value, line.jobs);
@@ -66,8 +72,8 @@ bool Assign(std::string_view name, const std::string& value, CommandLine& line) 
 }
 
 bool TakesValue(std::string_view name) {
-  return OneOf(name, {"--console", "--encoding", "--arithmetic", "--method", "--jobs", "--tree", "--phylip",
-                      "--svg"});
+  return OneOf(name, {"--console", "--encoding", "--input", "--arithmetic", "--method", "--jobs", "--tree",
+                      "--phylip", "--svg"});
 }
 
 }  // namespace

@@ -20,7 +20,8 @@
 #include <vector>
 
 #include "analysis/linkage.h"
-#include "batch/collection_arithmetic.h"
+#include "batch/arithmetic_choice.h"
+#include "batch/input_choice.h"
 #include "io/console_encoding.h"
 
 namespace kyori {
@@ -47,7 +48,8 @@ struct CommandLine {
   bool version = false;
   ConsoleOption console = ConsoleOption::kAuto;          // auto | cp932 | utf-8
   HeadingEncoding encoding = HeadingEncoding::kCp932;    // cp932 | utf-8
-  Arithmetic arithmetic = Arithmetic::kCompatible;       // compatible | accurate
+  InputChoice input = InputChoice::kAuto;                // auto | kyori | csv | tsv
+  ArithmeticChoice arithmetic = ArithmeticChoice::kAuto; // auto | compatible | accurate
   TreeMethod method = TreeMethod::kAverage;              // average | single | complete | ward | nj
   std::string tree;                      // Newick file, empty for none
   std::string phylip;                    // PHYLIP matrix file, empty for none

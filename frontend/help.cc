@@ -24,9 +24,17 @@ Options:
                           output is a terminal and the locale is UTF-8
       --encoding=ENC      cp932 (default) or utf-8: the encoding of the two
                           headings in OUTPUT; names are copied as bytes
-      --arithmetic=KIND   compatible (default): the report's usual digits, and
-                          a warning for each trait whose spread they cannot
-                          hold; accurate: double precision throughout
+      --input=FORM        auto (default), kyori, csv or tsv: how DATA is read;
+                          auto takes the kyori layout when the first field is
+                          a number, else a table (tab, semicolon or comma
+                          separated, by the header row); csv: comma, or
+                          semicolon with the decimal comma; tsv: tab
+      --arithmetic=KIND   auto (default): compatible for a file in the kyori
+                          layout of at most 300 varieties and 300 traits,
+                          accurate for any other; compatible: the report's
+                          usual digits, with a warning for each trait whose
+                          spread they miss by more than 0.1 %; accurate:
+                          double precision throughout
       --tree=FILE         a tree of the varieties in Newick (UTF-8)
       --method=METHOD     average (default, UPGMA), single, complete, ward, nj
       --phylip=FILE       the distance matrix in PHYLIP's square format
@@ -35,15 +43,19 @@ Options:
                           is the same for every N
   --                      ends the options
 
-The data file: the number of varieties, the number of traits, the trait
-names, then for each variety its name and one value per trait. Names end at
-a comma or a line end; values are separated by blanks, commas or line ends.
-Up to 32767 varieties and 32767 traits, as memory allows.
+The data file, in the kyori layout: the number of varieties, the number of
+traits, the trait names, then for each variety its name and one value per
+trait. Names end at a comma or a line end; values are separated by blanks,
+commas or line ends. A mistake that moves the fields is refused with its
+line. Or a table: a header row (a corner cell, then the trait names), then
+one row per variety (its name, then its values), UTF-8 or Shift-JIS, as
+spreadsheets save CSV. Up to 32767 varieties and 32767 traits, as memory
+allows.
 
-  3 2
-  height,weight
-  A,95.5 18.2
-  B,88 17.9
+  3 2                         variety,height,weight
+  height,weight               A,95.5,18.2
+  A,95.5 18.2                 B,88,17.9
+  B,88 17.9                   C,102.25,20
   C,102.25 20
 
 Exit status: 0 done; 1 the data or a file could not be used; 2 a usage error.

@@ -1,7 +1,6 @@
 #include "frontend/messages.h"
 
 #include "platform/platform.h"
-#include "text/display_utf8.h"
 
 namespace kyori {
 
@@ -67,10 +66,12 @@ std::string EscapeControls(std::string_view bytes) {
 
 }  // namespace
 
-MessageLine& MessageLine::Data(std::string_view bytes) {
+MessageLine& MessageLine::Data(std::string_view bytes) { return Data(bytes, NameEncoding::kEach); }
+
+MessageLine& MessageLine::Data(std::string_view bytes, NameEncoding encoding) {
   const std::string shown = EscapeControls(bytes);
   if (style_.utf8) {
-    line_.append(DisplayUtf8(shown));
+    line_.append(NameInUtf8(shown, encoding));
   } else {
     line_.append(shown);
   }

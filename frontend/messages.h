@@ -16,6 +16,7 @@
 #include <string>
 #include <string_view>
 
+#include "batch/name_encoding.h"
 #include "io/console_encoding.h"
 #include "text/texts.h"
 
@@ -43,6 +44,11 @@ class MessageLine {
   // Bytes from outside the program: a file's or a trait's name. Control
   // bytes are shown escaped ("\n", "\t", "\x01"), so the line stays one.
   MessageLine& Data(std::string_view bytes);
+  // A name, or any text from a data file, whose encoding is known: in UTF-8
+  // converted by it (NameInUtf8), in code page 932 as it is; escaped as Data.
+  MessageLine& Data(std::string_view bytes, NameEncoding encoding);
+  // Whether the line is in Japanese, for messages whose word order differs.
+  bool Japanese() const { return style_.japanese; }
   // Writes the line and its line end to standard error.
   void Write();
   const std::string& Text() const { return line_; }

@@ -1,5 +1,6 @@
 #include "io/channels.h"
 
+#include <algorithm>
 #include <cstring>
 #include <string>
 #include <vector>
@@ -86,7 +87,8 @@ void FlushAllChannels() {
 // Returns the count read, 0 at the end, -1 on failure.
 std::ptrdiff_t Refill(platform::FileHandle handle, std::vector<char>& buffer, std::size_t& pos,
                       std::size_t& end) {
-  if (buffer.size() != kBufferSize + 1) buffer.assign(kBufferSize + 1, 0);
+  // A read-ahead grown by ReadAheadChannelBytes keeps its size.
+  if (buffer.size() < kBufferSize + 1) buffer.assign(kBufferSize + 1, 0);
   std::size_t keep = 0;
   if (pos > 0) {
     buffer[0] = buffer[pos - 1];
@@ -203,6 +205,28 @@ std::string_view PeekChannelBytes(int32_t channel) {
   const ChannelSlot* slot = SlotFor(channel);
   if (slot == nullptr || slot->state != SlotState::kOpen) return {};
   return std::string_view(slot->read_ahead.data() + slot->read_pos, slot->read_end - slot->read_pos);
+}
+
+std::string_view ReadAheadChannelBytes(int32_t channel, std::size_t count) {
+  ChannelSlot* slot = SlotFor(channel);
+  if (slot == nullptr || slot->state != SlotState::kOpen) return {};
+  SendPendingOutput(*slot);
+  std::vector<char>& buffer = slot->read_ahead;
+  while (slot->read_end - slot->read_pos < count) {
+    // The unread bytes, and the last one consumed, move to the front; the
+    // buffer grows to hold `count` of them.
+    const std::size_t from = slot->read_pos > 0 ? slot->read_pos - 1 : 0;
+    std::memmove(buffer.data(), buffer.data() + from, slot->read_end - from);
+    slot->read_pos -= from;
+    slot->read_end -= from;
+    const std::size_t wanted = std::max(slot->read_pos + count, kBufferSize + 1);
+    if (buffer.size() < wanted) buffer.resize(wanted);
+    const std::ptrdiff_t got =
+        platform::ReadFile(slot->handle, buffer.data() + slot->read_end, buffer.size() - slot->read_end);
+    if (got <= 0) break;
+    slot->read_end += static_cast<std::size_t>(got);
+  }
+  return std::string_view(buffer.data() + slot->read_pos, slot->read_end - slot->read_pos);
 }
 
 void ConsumeChannelBytes(int32_t channel, std::size_t count) {

@@ -87,6 +87,13 @@ void GiveBackChannelByte(int32_t channel);
 // the last of them can then be given back.
 std::string_view PeekChannelBytes(int32_t channel);
 void ConsumeChannelBytes(int32_t channel, std::size_t count);
+// Reads on until at least `count` bytes wait unconsumed, or the file ends
+// (or a read fails), and returns the waiting bytes as PeekChannelBytes does:
+// fewer than `count` only at the end. The read-ahead grows to hold them and
+// keeps that size while the channel is open. For a decision that needs the
+// start of a file before it is read (a pipe gives its bytes in pieces).
+//   a pipe that has given "3" of "3 2\n": ReadAheadChannelBytes(c, 4) -> "3 2\n"
+std::string_view ReadAheadChannelBytes(int32_t channel, std::size_t count);
 
 // Writes all bytes of `text` to ConsoleOut; `text` is released.
 void WriteToConsole(ByteString text);

@@ -62,7 +62,39 @@ TEST_F(ChannelPeekTest, RunsTakenAcrossRefillsReadTheWholeFileInOrder) {
   EXPECT_TRUE(got == bytes);
 }
 
+TEST_F(ChannelPeekTest, ReadingAheadGrowsTheWaitingBytesAndLosesNone) {
+  std::string bytes;
+  for (int k = 0; k < 300000; ++k) bytes.push_back(static_cast<char>((k * 13 + k / 511) & 0xff));
+  Open(bytes);
+  ASSERT_EQ(bytes[0], static_cast<char>(ReadChannelByte(kChannel)));
+  // More than one read-ahead of 64 KiB waits at once, from where reading stands.
+  std::string_view ahead = ReadAheadChannelBytes(kChannel, 200000);
+  ASSERT_GE(ahead.size(), 200000u);
+  EXPECT_TRUE(ahead == std::string_view(bytes).substr(1, ahead.size()));
+  GiveBackChannelByte(kChannel);  // the byte consumed before still comes back
+  EXPECT_EQ(bytes[0], static_cast<char>(ReadChannelByte(kChannel)));
+  // Asking for fewer than wait reads nothing more.
+  EXPECT_EQ(ahead.size(), ReadAheadChannelBytes(kChannel, 10).size());
+  // Past the end: everything that is left.
+  EXPECT_TRUE(ReadAheadChannelBytes(kChannel, 1000000) == std::string_view(bytes).substr(1));
+  // Then reading on, across the refill of the grown buffer, gives the rest in
+  // order and steps back over its last byte.
+  std::string got(1, bytes[0]);
+  while (true) {
+    const std::string_view waiting = PeekChannelBytes(kChannel);
+    got.append(waiting.substr(0, 777));
+    ConsumeChannelBytes(kChannel, std::min<std::size_t>(waiting.size(), 777));
+    const int byte = ReadChannelByte(kChannel);
+    if (byte < 0) break;
+    got.push_back(static_cast<char>(byte));
+    GiveBackChannelByte(kChannel);
+    ASSERT_EQ(byte, ReadChannelByte(kChannel));
+  }
+  EXPECT_TRUE(got == bytes) << got.size();
+}
+
 TEST_F(ChannelPeekTest, AChannelNotOpenShowsNothing) {
+  EXPECT_TRUE(ReadAheadChannelBytes(kChannel, 4).empty());
   EXPECT_TRUE(PeekChannelBytes(kChannel).empty());
   ConsumeChannelBytes(kChannel, 5);
   EXPECT_TRUE(PeekChannelBytes(0).empty());

@@ -21,14 +21,30 @@ std::string Name(ConsoleOption o) {
   return "?";
 }
 std::string Name(HeadingEncoding e) { return e == HeadingEncoding::kUtf8 ? "utf-8" : "cp932"; }
-std::string Name(Arithmetic a) { return a == Arithmetic::kAccurate ? "accurate" : "compatible"; }
+std::string Name(ArithmeticChoice a) {
+  switch (a) {
+    case ArithmeticChoice::kAuto: return "auto";
+    case ArithmeticChoice::kCompatible: return "compatible";
+    case ArithmeticChoice::kAccurate: return "accurate";
+  }
+  return "?";
+}
+std::string Name(InputChoice i) {
+  switch (i) {
+    case InputChoice::kAuto: return "auto";
+    case InputChoice::kLayout: return "kyori";
+    case InputChoice::kCsv: return "csv";
+    case InputChoice::kTsv: return "tsv";
+  }
+  return "?";
+}
 
 // Every field, for comparing two lines and showing how they differ.
 std::string Describe(const CommandLine& l) {
   std::string files;
   for (const std::string& f : l.files) files += "[" + f + "]";
   return "help=" + std::to_string(l.help) + " version=" + std::to_string(l.version) + " console=" + Name(l.console) +
-         " encoding=" + Name(l.encoding) + " arithmetic=" + Name(l.arithmetic) +
+         " encoding=" + Name(l.encoding) + " input=" + Name(l.input) + " arithmetic=" + Name(l.arithmetic) +
          " method=" + TreeMethodName(l.method) + " tree=" + l.tree +
          " phylip=" + l.phylip + " svg=" + l.svg + " jobs=" + std::to_string(l.jobs) +
          " batch_options=" + std::to_string(l.batch_options) + " files=" + files;
@@ -80,8 +96,14 @@ TEST(CommandLineTest, LinesThatParse) {
       {With({"--encoding=utf-8"}), [](CommandLine& l) { Files(l); l.encoding = HeadingEncoding::kUtf8; l.batch_options = true; }},
       {With({"--encoding=cp932"}), [](CommandLine& l) { Files(l); l.batch_options = true; }},
       {With({"--arithmetic=accurate"}),
-       [](CommandLine& l) { Files(l); l.arithmetic = Arithmetic::kAccurate; l.batch_options = true; }},
-      {With({"--arithmetic=compatible"}), [](CommandLine& l) { Files(l); l.batch_options = true; }},
+       [](CommandLine& l) { Files(l); l.arithmetic = ArithmeticChoice::kAccurate; l.batch_options = true; }},
+      {With({"--arithmetic=compatible"}),
+       [](CommandLine& l) { Files(l); l.arithmetic = ArithmeticChoice::kCompatible; l.batch_options = true; }},
+      {With({"--arithmetic=auto"}), [](CommandLine& l) { Files(l); l.batch_options = true; }},
+      {With({"--input=auto"}), [](CommandLine& l) { Files(l); l.batch_options = true; }},
+      {With({"--input=kyori"}), [](CommandLine& l) { Files(l); l.input = InputChoice::kLayout; l.batch_options = true; }},
+      {With({"--input", "csv"}), [](CommandLine& l) { Files(l); l.input = InputChoice::kCsv; l.batch_options = true; }},
+      {With({"--input=tsv"}), [](CommandLine& l) { Files(l); l.input = InputChoice::kTsv; l.batch_options = true; }},
       {With({"--method=average"}), [](CommandLine& l) { Files(l); l.batch_options = true; }},
       {With({"--method=single"}), [](CommandLine& l) { Files(l); l.method = TreeMethod::kSingle; l.batch_options = true; }},
       {With({"--method=complete"}), [](CommandLine& l) { Files(l); l.method = TreeMethod::kComplete; l.batch_options = true; }},
@@ -145,6 +167,7 @@ TEST(CommandLineTest, LinesThatAreRefused) {
       {With({"--jobs=3", "--jobs", "7"}), UsageError::kRepeatedOption, "--jobs", ""},
       {With({"--tree=a", "--tree=a"}), UsageError::kRepeatedOption, "--tree", ""},
       {With({"--console", "utf-8", "--console=auto"}), UsageError::kRepeatedOption, "--console", ""},
+      {With({"--input=csv", "--input", "tsv"}), UsageError::kRepeatedOption, "--input", ""},
       {{"--jobs"}, UsageError::kMissingValue, "--jobs", ""},
       // --jobs: a whole number from 1 to 1024, written in decimal digits alone
       {With({"--jobs=0"}), UsageError::kBadValue, "--jobs", "0"},
@@ -170,6 +193,11 @@ TEST(CommandLineTest, LinesThatAreRefused) {
       {With({"--encoding=latin1"}), UsageError::kBadValue, "--encoding", "latin1"},
       {With({"--encoding=utf8"}), UsageError::kBadValue, "--encoding", "utf8"},
       {With({"--arithmetic=exact"}), UsageError::kBadValue, "--arithmetic", "exact"},
+      {With({"--arithmetic=Auto"}), UsageError::kBadValue, "--arithmetic", "Auto"},
+      {With({"--input=xlsx"}), UsageError::kBadValue, "--input", "xlsx"},
+      {With({"--input=CSV"}), UsageError::kBadValue, "--input", "CSV"},
+      {With({"--input=semicolon"}), UsageError::kBadValue, "--input", "semicolon"},
+      {With({"--input="}), UsageError::kBadValue, "--input", ""},
       {With({"--tree="}), UsageError::kBadValue, "--tree", ""},
       {With({"--phylip", ""}), UsageError::kBadValue, "--phylip", ""},
       {With({"--svg="}), UsageError::kBadValue, "--svg", ""},

@@ -1,4 +1,5 @@
 // DisplayUtf8: valid UTF-8 kept, anything else read as code page 932.
+// Utf8WithReplacements: valid UTF-8 kept, each stray byte U+FFFD.
 #include "text/display_utf8.h"
 
 #include <gtest/gtest.h>
@@ -103,6 +104,32 @@ TEST(ValidUtf8LengthTest, StopsBeforeTheFirstCharacterThatIsNotWellFormed) {
   };
   for (const Case& c : cases) {
     EXPECT_EQ(ValidUtf8Length(c.bytes), c.length) << ::testing::PrintToString(c.bytes);
+  }
+}
+
+
+TEST(Utf8WithReplacementsTest, KeepsSequencesAndReplacesEachStrayByte) {
+  struct Case {
+    std::string bytes;
+    std::string repaired;
+  };
+  const std::string r = "\xEF\xBF\xBD";
+  const Case cases[] = {
+      {"", ""},
+      {"品種A", "品種A"},
+      {"\xF0\x9F\x8C\xBE", "\xF0\x9F\x8C\xBE"},                  // U+1F33E kept whole
+      {"\x95\x69\x8E\xED", r + "i" + r + r},                         // code page 932 is not read
+      {"\xE5\x93" "A", r + r + "A"},                                   // cut off before ASCII
+      {"A\xE5\x93", "A" + r + r},                                      // cut off at the end
+      {"\xC0\xAF", r + r},                                             // overlong
+      {"\xED\xA0\x80", r + r + r},                                    // surrogate
+      {"\x80品", r + "品"},                                              // lone continuation, then a sequence
+      {std::string("a\0\xFF", 3), std::string("a\0", 2) + r},         // NUL kept
+  };
+  for (const Case& c : cases) {
+    const std::string repaired = Utf8WithReplacements(c.bytes);
+    EXPECT_EQ(repaired, c.repaired) << ::testing::PrintToString(c.bytes);
+    EXPECT_TRUE(IsValidUtf8(repaired));
   }
 }
 

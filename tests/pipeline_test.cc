@@ -11,6 +11,7 @@
 #include <string>
 #include <vector>
 
+#include "batch/layout_error_text.h"
 #include "io/channels.h"
 #include "kernels/report_cells.h"
 #include "tests/test_files.h"
@@ -28,7 +29,7 @@ constexpr const char* kSmall = "3 2\r\nA,B\r\nx,1 10\r\ny,2 30\r\nz,3 20\r\n";
 
 RunRequest Request(Arithmetic arithmetic, int jobs, std::uint64_t memory = kLargeMachine) {
   RunRequest request;
-  request.arithmetic = arithmetic;
+  request.arithmetic = arithmetic == Arithmetic::kAccurate ? ArithmeticChoice::kAccurate : ArithmeticChoice::kCompatible;
   request.jobs = jobs;
   request.machine.memory_bytes = memory;
   request.machine.thread_stack_bytes = kStack;
@@ -46,7 +47,8 @@ Collection Counts(double varieties, double traits) {
 
 RunShape ShapeOf(const RunRequest& request, int jobs) {
   RunShape shape;
-  shape.arithmetic = request.arithmetic;
+  shape.arithmetic =
+      request.arithmetic == ArithmeticChoice::kAccurate ? Arithmetic::kAccurate : Arithmetic::kCompatible;
   shape.matrix = request.products.matrix;
   shape.tree = request.products.tree;
   shape.picture = request.products.picture;
@@ -106,8 +108,10 @@ TEST_F(PipelineTest, OpeningTellsAFileWithBytesFromOneThatCannotBeUsed) {
 
 // The byte looked at to tell an empty file is read again: "12" stays 12.
 TEST_F(PipelineTest, TheFirstByteLookedAtIsStillRead) {
+  std::string bytes = "12 1\r\nT\r\n";
+  for (int i = 0; i < 12; ++i) bytes += "v" + std::to_string(i) + "," + std::to_string(i) + "\r\n";
   DataFile data;
-  ASSERT_EQ(data.Open(Write("12 1\r\nT\r\n")), DataFile::Opened::kOpen);
+  ASSERT_EQ(data.Open(Write(bytes)), DataFile::Opened::kOpen);
   Collection c;
   const ReadOutcome read = ReadDataFile(data, Request(Arithmetic::kCompatible, 1), c);
   EXPECT_EQ(read.kind, ReadOutcome::kRead);
@@ -175,7 +179,8 @@ TEST_F(PipelineTest, ReadingStopsBeforeTheBodyWhenThePlanRefusesTheCounts) {
       {"the small collection", kSmall, kLargeMachine, ReadOutcome::kRead, 3},
       {"too little memory", kSmall, 1024, ReadOutcome::kOverMemory, 0},
       {"beyond the capacity", "40000 1\r\nT\r\nx,1\r\n", kLargeMachine, ReadOutcome::kOverCapacity, 0},
-      {"NULs: no variety", std::string(64, '\0'), kLargeMachine, ReadOutcome::kNoVarieties, 0},
+      {"NULs: a table of a control byte", std::string(64, '\0'), kLargeMachine, ReadOutcome::kTableFault, 0},
+      {"a count of 0 varieties", "0 2\r\nA,B\r\n", kLargeMachine, ReadOutcome::kNoVarieties, 0},
       {"a negative count of varieties", "-2 1\r\nT\r\nx,1\r\n", kLargeMachine, ReadOutcome::kNoVarieties, 0},
   };
   for (const auto& k : cases) {
@@ -189,6 +194,119 @@ TEST_F(PipelineTest, ReadingStopsBeforeTheBodyWhenThePlanRefusesTheCounts) {
     EXPECT_FALSE(ChannelIsOpen(data.Channel()));
     if (k.kind == ReadOutcome::kOverMemory) {
       EXPECT_GT(read.plan.needed, read.plan.limit);
+    }
+  }
+}
+
+// The reader and the arithmetic each file is taken in, and where a fault is.
+TEST_F(PipelineTest, EachFileIsReadByItsReaderInItsArithmetic) {
+  auto layout = [](int varieties, int traits) {
+    std::string bytes = std::to_string(varieties) + " " + std::to_string(traits) + "\r\n";
+    for (int j = 0; j < traits; ++j) bytes += (j ? ",T" : "T") + std::to_string(j);
+    bytes += "\r\n";
+    for (int i = 0; i < varieties; ++i) {
+      bytes += "v" + std::to_string(i) + ",";
+      for (int j = 0; j < traits; ++j) bytes += std::to_string((i * 7 + j) % 11) + (j + 1 < traits ? " " : "\r\n");
+    }
+    return bytes;
+  };
+  const std::string table = "v,A,B\nx,1,10\ny,2,30\nz,3,20\n";
+  const std::string utf8 = "\xE5\x93\x81\xE7\xA8\xAE,A\n\xC3\xA9,1\ny,2\n";  // 品種 é
+  const std::string cp932 = "\x95\x69\x8E\xED,A\n\xC3\xA9,1\ny,2\n";            // 品種 ﾃｩ
+  const struct {
+    const char* label;
+    std::string bytes;
+    InputChoice input;
+    ArithmeticChoice arithmetic;
+    ReadOutcome::Kind kind;
+    bool table;
+    Arithmetic taken;
+    std::int64_t line;  // of the fault
+    NameEncoding names;
+  } cases[] = {
+      {"the kyori layout, 300 x 2", layout(300, 2), InputChoice::kAuto, ArithmeticChoice::kAuto, ReadOutcome::kRead,
+       false, Arithmetic::kCompatible, 0, NameEncoding::kEach},
+      {"the kyori layout, 301 x 2", layout(301, 2), InputChoice::kAuto, ArithmeticChoice::kAuto, ReadOutcome::kRead,
+       false, Arithmetic::kAccurate, 0, NameEncoding::kEach},
+      {"the kyori layout, 3 x 301", layout(3, 301), InputChoice::kAuto, ArithmeticChoice::kAuto, ReadOutcome::kRead,
+       false, Arithmetic::kAccurate, 0, NameEncoding::kEach},
+      {"301 x 2, compatible asked", layout(301, 2), InputChoice::kLayout, ArithmeticChoice::kCompatible,
+       ReadOutcome::kRead, false, Arithmetic::kCompatible, 0, NameEncoding::kEach},
+      {"a table", table, InputChoice::kAuto, ArithmeticChoice::kAuto, ReadOutcome::kRead, true, Arithmetic::kAccurate,
+       0, NameEncoding::kUtf8},
+      {"a table, compatible asked", table, InputChoice::kCsv, ArithmeticChoice::kCompatible, ReadOutcome::kRead, true,
+       Arithmetic::kCompatible, 0, NameEncoding::kUtf8},
+      {"a table of UTF-8 names", utf8, InputChoice::kAuto, ArithmeticChoice::kAuto, ReadOutcome::kRead, true,
+       Arithmetic::kAccurate, 0, NameEncoding::kUtf8},
+      {"a table of Shift-JIS names", cp932, InputChoice::kAuto, ArithmeticChoice::kAuto, ReadOutcome::kRead, true,
+       Arithmetic::kAccurate, 0, NameEncoding::kCp932},
+      {"a table read as the kyori layout", table, InputChoice::kLayout, ArithmeticChoice::kAuto,
+       ReadOutcome::kLayoutFault, false, Arithmetic::kCompatible, 1, NameEncoding::kEach},
+      {"the kyori layout read as a table", layout(3, 2), InputChoice::kCsv, ArithmeticChoice::kAuto,
+       ReadOutcome::kTableFault, true, Arithmetic::kCompatible, 1, NameEncoding::kEach},  // no trait column
+      {"a bad value", "3 1\nT\nx,1\ny,abc\nz,3\n", InputChoice::kAuto, ArithmeticChoice::kAuto,
+       ReadOutcome::kLayoutFault, false, Arithmetic::kCompatible, 4, NameEncoding::kEach},
+      {"a bad cell", "v,A\nx,1\n\ny,abc\n", InputChoice::kAuto, ArithmeticChoice::kAuto, ReadOutcome::kTableFault,
+       true, Arithmetic::kAccurate, 4, NameEncoding::kEach},
+      {"one variety, after a blank line and a quoted header", "\"v\n\",A\n\nx,1\n", InputChoice::kAuto,
+       ArithmeticChoice::kAuto, ReadOutcome::kOneVariety, true, Arithmetic::kAccurate, 4, NameEncoding::kUtf8},
+      {"blanks and line ends", " \r\n\t\n", InputChoice::kAuto, ArithmeticChoice::kAuto, ReadOutcome::kEmptyTable,
+       true, Arithmetic::kCompatible, 0, NameEncoding::kEach},
+  };
+  for (const auto& k : cases) {
+    SCOPED_TRACE(k.label);
+    DataFile data;
+    ASSERT_EQ(data.Open(Write(k.bytes)), DataFile::Opened::kOpen);
+    RunRequest request = Request(Arithmetic::kCompatible, 1);
+    request.input = k.input;
+    request.arithmetic = k.arithmetic;
+    Collection c;
+    const ReadOutcome read = ReadDataFile(data, request, c);
+    EXPECT_FALSE(ChannelIsOpen(data.Channel()));
+    ASSERT_EQ(read.kind, k.kind) << LayoutErrorText(read.layout);
+    EXPECT_EQ(read.table, k.table);
+    if (k.kind == ReadOutcome::kRead || k.kind == ReadOutcome::kOneVariety) {
+      EXPECT_EQ(read.plan.arithmetic, k.taken);
+      EXPECT_EQ(c.name_encoding, k.names);
+    }
+    if (k.kind == ReadOutcome::kLayoutFault) {
+      EXPECT_EQ(read.layout.line, k.line);
+    } else if (k.kind == ReadOutcome::kTableFault) {
+      EXPECT_EQ(read.table_read.error.line, k.line);
+    } else if (k.kind == ReadOutcome::kOneVariety) {
+      EXPECT_EQ(read.line, k.line);
+    }
+  }
+}
+
+// A table is held whole while it is read: the plan counts its bytes, so a
+// wide table whose values are few beside its text still fits only where
+// the machine holds the text.
+TEST_F(PipelineTest, ThePlanCountsTheTableHeldWhileItIsRead) {
+  std::string table = "v";
+  for (int j = 0; j < 2000; ++j) table += ",T" + std::to_string(j);
+  for (int i = 0; i < 3; ++i) {
+    table += "\nv" + std::to_string(i);
+    for (int j = 0; j < 2000; ++j) table += ",1234567.125e-3" + std::string(200, ' ');
+  }
+  const std::string path = Write(table, "wide.csv");
+  RunRequest request = Request(Arithmetic::kAccurate, 1);
+  request.input = InputChoice::kAuto;
+  RunShape shape = ShapeOf(request, 1);
+  const std::uint64_t without_text = PeakBytes(3, 2000, shape);
+  for (const std::uint64_t memory : {without_text, without_text + 2 * table.size()}) {
+    request.machine.memory_bytes = memory;
+    DataFile data;
+    ASSERT_EQ(data.Open(path), DataFile::Opened::kOpen);
+    Collection c;
+    const ReadOutcome read = ReadDataFile(data, request, c);
+    if (memory == without_text) {
+      EXPECT_EQ(read.kind, ReadOutcome::kOverMemory);
+      EXPECT_GE(read.plan.needed, without_text + table.size());
+      EXPECT_TRUE(c.values.empty());
+    } else {
+      EXPECT_EQ(read.kind, ReadOutcome::kRead) << read.plan.needed << " " << memory;
+      EXPECT_EQ(c.varieties, 3);
     }
   }
 }
@@ -233,9 +351,12 @@ TEST_F(PipelineTest, TheDistancesAreHandedOutOnlyForProductsThatNeedThem) {
       DataFile data;
       ASSERT_EQ(data.Open(Write(kSmall)), DataFile::Opened::kOpen);
       Collection c;
-      ASSERT_EQ(ReadDataFile(data, request, c).kind, ReadOutcome::kRead);
+      const ReadOutcome read = ReadDataFile(data, request, c);
+      ASSERT_EQ(read.kind, ReadOutcome::kRead);
+      ASSERT_EQ(read.plan.arithmetic, arithmetic);
+      ASSERT_EQ(read.plan.jobs, 2);
       ASSERT_EQ(StandardizeTraits(c, arithmetic).stop.kind, TraitStop::kNone);
-      const RunDistances made = ComputeRunDistances(c, request, 2);
+      const RunDistances made = ComputeRunDistances(c, request, read.plan);
       EXPECT_EQ(CellTexts(made.cells), cells);
       ASSERT_EQ(made.distances.size(), matrix ? 3u : 0u);
       for (std::size_t k = 0; k < made.distances.size(); ++k) EXPECT_NEAR(made.distances[k], roots[k], 1e-15) << k;

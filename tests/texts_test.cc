@@ -1,6 +1,7 @@
 // Every Shift-JIS text of the program must be the code page 932 encoding of
 // the readable text written beside it.
 #include "frontend/batch_texts.h"
+#include "frontend/read_texts.h"
 #include "text/texts.h"
 
 #include <gtest/gtest.h>
@@ -38,6 +39,9 @@ TEST(TextsTest, EveryTextIsTheCodePage932EncodingOfItsReadableForm) {
     EXPECT_EQ(EncodeWithIconv(text->readable), std::string(text->bytes)) << text->readable;
   }
   for (const texts::SjisText* text : texts::kAllBatchTexts) {
+    EXPECT_EQ(EncodeWithIconv(text->readable), std::string(text->bytes)) << text->readable;
+  }
+  for (const texts::SjisText* text : texts::kAllReadTexts) {
     EXPECT_EQ(EncodeWithIconv(text->readable), std::string(text->bytes)) << text->readable;
   }
 }

@@ -22,4 +22,20 @@ std::string DisplayUtf8(std::string_view bytes) {
   return platform::Cp932ToUtf8(bytes);
 }
 
+std::string Utf8WithReplacements(std::string_view bytes) {
+  std::size_t at = ValidUtf8Length(bytes);
+  std::string out(bytes.substr(0, at));
+  while (at < bytes.size()) {
+    const std::size_t length = Utf8SequenceLength(bytes, at);
+    if (length == 0) {
+      out.append("\xEF\xBF\xBD");  // U+FFFD
+      ++at;
+    } else {
+      out.append(bytes.substr(at, length));
+      at += length;
+    }
+  }
+  return out;
+}
+
 }  // namespace kyori

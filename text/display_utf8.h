@@ -17,6 +17,13 @@
 //
 // Used for the console on a UTF-8 terminal, and by writers of formats that
 // must be UTF-8.
+//
+// Utf8WithReplacements is for bytes known to be UTF-8: the well-formed
+// sequences are kept and each byte that starts none becomes U+FFFD, so the
+// result is always well-formed.
+//   "\xE5\x93\x81"               -> "品"                  (kept)
+//   "\xE5\x93" "A"                -> "\xEF\xBF\xBD\xEF\xBF\xBD" "A"  (cut off)
+//   "\x95\x69"                    -> "\xEF\xBF\xBD" "i"      (not read as 932)
 #ifndef KYORI_TEXT_DISPLAY_UTF8_H_
 #define KYORI_TEXT_DISPLAY_UTF8_H_
 
@@ -36,6 +43,10 @@ std::size_t ValidUtf8Length(std::string_view bytes);
 
 // `bytes` as it is when it is valid UTF-8, else read as code page 932.
 std::string DisplayUtf8(std::string_view bytes);
+
+// `bytes` with each byte that starts no well-formed sequence replaced by
+// U+FFFD (EF BF BD).
+std::string Utf8WithReplacements(std::string_view bytes);
 
 }  // namespace kyori
 

@@ -28,6 +28,7 @@ REQUIRED_PACKAGES=(g++ make cmake libeigen3-dev libgtest-dev python3 libc-bin)
 OPTIONAL_PACKAGES=(
   man-db            # the manual page check
   python3-scipy     # trees and the arithmetics table compared with SciPy
+  python3-pandas    # the CSV and TSV tables read back with pandas
   r-cran-ape        # neighbour joining compared with R's ape
   r-cran-cluster    # groups and silhouette widths compared with R's cluster
   libxml2-utils     # xmllint: the SVG picture is well-formed XML

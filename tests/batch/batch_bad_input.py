@@ -46,7 +46,8 @@ def model_report(data):
 
 
 SMALL_REPORT = model_report(SMALL)
-# Bytes that are not a data file: the first field reads as no number (0).
+# Bytes that are not a data file: their first field is no number, so they are
+# read as a table, which they are not either.
 NOT_DATA = bytes(random.Random(4096).randrange(256) for _ in range(3000)).lstrip(b'0123456789 \t+-.')
 # Varieties with no trait: legal, as in the dialogue.
 NO_TRAITS = b'3 0\r\nx\r\ny\r\nz\r\n'
@@ -132,27 +133,31 @@ CASES = [
          status=1, message=rb'^kyori: -: the data file is empty$'),
     dict(name='DATA - with standard input closed', args=['-', 'out.txt'], close_stdin=True,
          status=1, message=rb'^kyori: -: (the data file is empty|cannot open the data file)$'),
-    # bytes that hold no variety: the count of varieties reads as less than 1
+    # bytes that are no data file: read as a table, refused where they stop
+    # being one; blank lines alone are empty
     dict(name='DATA 4096 NULs', args=['nul.txt', 'out.txt'], files={'nul.txt': b'\0' * 4096},
-         status=1, message=rb'^kyori: nul.txt: holds no variety: its first field, the number of varieties, '
-                           rb'is not 1 or more$'),
+         status=1, message=rb'^kyori: nul.txt: line 1: a control byte \\x00: not a text table$'),
     dict(name='DATA blank lines', args=['blank.txt', 'out.txt'], files={'blank.txt': b'\r\n' * 50},
-         status=1, message=rb'^kyori: blank.txt: holds no variety'),
+         status=1, message=rb'^kyori: blank.txt: the data file is empty$'),
     dict(name='DATA random bytes', args=['random.bin', 'out.txt'], files={'random.bin': NOT_DATA},
-         status=1, message=rb'^kyori: random.bin: holds no variety'),
+         status=1, message=rb'^kyori: random.bin: line \d+: '),
     dict(name='DATA 4096 NULs with --tree', args=['--tree=t.nwk', 'nul.txt', 'out.txt'],
          files={'nul.txt': b'\0' * 4096},
-         status=1, message=rb'^kyori: nul.txt: holds no variety'),
+         status=1, message=rb'^kyori: nul.txt: line 1: a control byte'),
+    # a count of varieties below 1: no variety
     dict(name='DATA counts 0 and 3', args=['zero.txt', 'out.txt'], files={'zero.txt': b'0 3\r\nA,B,C\r\n'},
          status=1, message=rb'^kyori: zero.txt: holds no variety'),
     dict(name='DATA a count of 0.5 varieties', args=['half.txt', 'out.txt'],
          files={'half.txt': b'0.5 1\r\nA\r\nx,1\r\n'},
-         status=1, message=rb'^kyori: half.txt: holds no variety'),
+         status=1, message=rb'^kyori: half.txt: line 1: the number of varieties is "0\.5", not a whole number$'),
     dict(name='DATA - of blank lines', args=['-', 'out.txt'], stdin=b'\n\n\n',
-         status=1, message=rb'^kyori: -: holds no variety'),
+         status=1, message=rb'^kyori: -: the data file is empty$'),
+    dict(name='DATA counts 0 and 3, in Japanese', args=['zero.txt', 'out.txt'],
+         files={'zero.txt': b'0 3\r\nA,B,C\r\n'}, env={'LANG': 'ja_JP.UTF-8'},
+         status=1, message=re.escape(b'kyori: zero.txt: ' + '品種がありません．'.encode('utf-8'))),
     dict(name='DATA of NULs, in Japanese', args=['nul.txt', 'out.txt'], files={'nul.txt': b'\0' * 4096},
          env={'LANG': 'ja_JP.UTF-8'},
-         status=1, message=re.escape(b'kyori: nul.txt: ' + '品種がありません．'.encode('utf-8'))),
+         status=1, message=re.escape(b'kyori: nul.txt: 1' + '行目：制御文字 '.encode('utf-8') + b'\\x00')),
     dict(name='DATA varieties without traits: a report of zero distances', args=['notraits.txt', 'out.txt'],
          files={'notraits.txt': NO_TRAITS}, status=0, output='out.txt', report=model_report(NO_TRAITS),
          same_as_dialogue=True),
@@ -195,14 +200,15 @@ CASES = [
     dict(name='32768 traits', args=['cap.txt', 'out.txt'], files={'cap.txt': counts_only(2, 32768)},
          status=1, message=rb'^kyori: cap.txt: more than 32767 varieties or traits$'),
     dict(name='a count of 400 nines (infinite)', args=['cap.txt', 'out.txt'], files={'cap.txt': b'9' * 400 + b' 2\r\n'},
-         status=1, message=rb'^kyori: cap.txt: more than 32767 varieties or traits$'),
+         status=1, message=rb'^kyori: cap.txt: line 1: the number of varieties is "9+\.\.\.", not a whole number$'),
     dict(name='one variety, 32767 traits', args=['wide.txt', 'out.txt'],
          files={'wide.txt': one_variety_many_traits(32767)},
          status=1, message=rb'^kyori: wide.txt: trait 1 \(T1\): all its values are the same$'),
     dict(name='32767 x 32767 under a 2 GiB address space', args=['huge.txt', 'out.txt'],
          files={'huge.txt': counts_only(32767, 32767)}, address_space=2 * GIB, within_seconds=5,
          status=1, message=rb'^kyori: huge.txt: needs \d+\.\d GiB of memory; this machine has 2\.0 GiB$'),
-    dict(name='32767 x 1 under a 1 GiB address space: past the capacity check', args=['tall.txt', 'out.txt'],
+    dict(name='32767 x 1 under a 1 GiB address space: past the capacity check',
+         args=['--arithmetic=compatible', 'tall.txt', 'out.txt'],
          files={'tall.txt': many_varieties_one_trait(32767)}, address_space=1 * GIB, within_seconds=5,
          status=1, message=rb'^kyori: tall.txt: needs 2\.\d GiB of memory; this machine has 1\.0 GiB$'),
 
@@ -210,10 +216,10 @@ CASES = [
     dict(name='- for both: standard input to standard output', args=['-', '-'], stdin=SMALL,
          status=0, stdout=SMALL_REPORT),
     dict(name='OUTPUT replaced', args=['data.txt', 'out.txt'], status=0, output='out.txt', report=SMALL_REPORT),
-    dict(name='a file that ends early', args=['short.txt', 'out.txt'],
+    dict(name='a file that ends early: refused, OUTPUT as it was', args=['short.txt', 'out.txt'],
          files={'short.txt': b'5 3\r\nA,B,C\r\nv,1 2 3\r\nw,4 5 7\r\nx,7 9'},
-         status=0, output='out.txt', report=model_report(b'5 3\r\nA,B,C\r\nv,1 2 3\r\nw,4 5 7\r\nx,7 9'),
-         same_as_dialogue=True),
+         status=1, message=rb'^kyori: short.txt: line 5: the file ends before the value of C for x '
+                           rb'\(the counts announce 5 varieties and 3 traits\)$'),
     dict(name='DATA and OUTPUT named after options, after --', args=['--', '--data', '--out'],
          files={'--data': SMALL}, status=0, output='--out', report=SMALL_REPORT),
 
@@ -257,6 +263,14 @@ CASES += [
 ]
 
 
+def sweep_table(varieties):
+    """`varieties` rows of three traits whose cells are padded with 3000
+    blanks each: the text outweighs the values."""
+    pad = b' ' * 3000
+    rows = b''.join(b'V%d,%s%d,%s%d.5,%s%d\r\n' % (i, pad, i % 4, pad, i % 5, pad, i % 7) for i in range(varieties))
+    return b'variety,A,B,C\r\n' + rows
+
+
 def sweep_data(varieties):
     """`varieties` varieties and one trait of values 0 to 3: every spread is
     exact in both arithmetics, so no warning."""
@@ -264,6 +278,7 @@ def sweep_data(varieties):
 
 
 ACCURATE = ['--arithmetic=accurate']
+COMPATIBLE = ['--arithmetic=compatible']
 ANALYSES = ['--tree=t.nwk', '--svg=p.svg', '--phylip=p.phy']
 OUTPUT_OPTIONS = {'out.txt': None, 't.nwk': '--tree=t.nwk', 'p.svg': '--svg=p.svg', 'p.phy': '--phylip=p.phy'}
 # name, varieties, options. 8000 varieties hold 31,996,000 pairs: the pairs
@@ -273,21 +288,30 @@ OUTPUT_OPTIONS = {'out.txt': None, 't.nwk': '--tree=t.nwk', 'p.svg': '--svg=p.sv
 # collections stand in for them, with the same options.
 SWEEPS = [
     ('accurate, 8000', 8000, ACCURATE),
-    ('compatible, 2000', 2000, []),
-    ('compatible, tree, picture, matrix, 2000', 2000, ANALYSES),
+    ('compatible, 2000', 2000, COMPATIBLE),
+    ('compatible, tree, picture, matrix, 2000', 2000, COMPATIBLE + ANALYSES),
     ('accurate, tree, picture, matrix, 2000', 2000, ACCURATE + ANALYSES),
-    ('--jobs=1024, 2000', 2000, ['--jobs=1024']),
-    ('--jobs=64 --tree, 2000', 2000, ['--jobs=64', '--tree=t.nwk']),
-    ('--jobs=64, nj picture, 600', 600, ['--jobs=64', '--svg=p.svg', '--method=nj']),
+    ('--jobs=1024, 2000', 2000, COMPATIBLE + ['--jobs=1024']),
+    ('--jobs=64 --tree, 2000', 2000, COMPATIBLE + ['--jobs=64', '--tree=t.nwk']),
+    ('--jobs=64, nj picture, 600', 600, COMPATIBLE + ['--jobs=64', '--svg=p.svg', '--method=nj']),
 ]
 HEAVY_SWEEPS = [
-    ('compatible, 8000', 8000, []),
-    ('compatible, tree, picture, matrix, 8000', 8000, ANALYSES),
+    ('compatible, 8000', 8000, COMPATIBLE),
+    ('compatible, tree, picture, matrix, 8000', 8000, COMPATIBLE + ANALYSES),
     ('accurate, tree, picture, matrix, 8000', 8000, ACCURATE + ANALYSES),
-    ('--jobs=1024, 8000', 8000, ['--jobs=1024']),
-    ('--jobs=64 --tree, 8000', 8000, ['--jobs=64', '--tree=t.nwk']),
+    ('--jobs=1024, 8000', 8000, COMPATIBLE + ['--jobs=1024']),
+    ('--jobs=64 --tree, 8000', 8000, COMPATIBLE + ['--jobs=64', '--tree=t.nwk']),
+]
+# A table is held whole while it is read: tables whose text (cells padded
+# with blanks, 9 KiB a row) outweighs their distances, and one whose
+# distances outweigh the text.
+TABLE_SWEEPS = [
+    ('a table of 2000 padded rows', 2000, []),
+    ('a table of 2000 padded rows, --jobs=64 --tree', 2000, ['--jobs=64', '--tree=t.nwk']),
+    ('a table of 600 padded rows, compatible', 600, COMPATIBLE),
 ]
 REFUSED = rb'^kyori: tall\.txt: needs (\d+\.\d) GiB of memory; this machine has \d+\.\d GiB$'
+OUT_OF_MEMORY = rb'^kyori: tall\.txt: not enough memory to finish the run$'
 SWEEP_STEP = 1.03
 SWEEP_FLOOR = 24 << 20  # room for the program itself, not for a collection
 
@@ -326,42 +350,49 @@ class SweepCase(bs.BatchTestCase):
     def tearDownClass(cls):
         shutil.rmtree(cls.data_folder, True)
 
-    def data(self, varieties):
-        name = os.path.join(self.data_folder, 'tall-%d.txt' % varieties)
+    def data(self, varieties, table=False):
+        name = os.path.join(self.data_folder, ('tall-%d.csv' if table else 'tall-%d.txt') % varieties)
         if not os.path.exists(name):
-            write(self.data_folder, os.path.basename(name), sweep_data(varieties))
+            write(self.data_folder, os.path.basename(name), (sweep_table if table else sweep_data)(varieties))
         return name
 
-    def reference(self, varieties, options):
+    def reference(self, varieties, options, table=False):
         """The outputs of the run with one thread and no limit."""
-        key = (varieties,) + tuple(o for o in options if not o.startswith('--jobs='))
+        key = (varieties, table) + tuple(o for o in options if not o.startswith('--jobs='))
         if key not in self.references:
             folder = self.folder()
-            result = bs.run(['--jobs=1'] + list(key[1:]) + [self.data(varieties), 'out.txt'],
+            result = bs.run(['--jobs=1'] + list(key[2:]) + [self.data(varieties, table), 'out.txt'],
                             folder, env=bs.clean_environment())
             self.assertEqual(result.status, 0, result)
             self.references[key] = outputs(folder)
         return self.references[key]
 
-    def run_under(self, varieties, options, limit):
+    def run_under(self, varieties, options, limit, table=False):
         folder = self.folder()
-        os.symlink(self.data(varieties), os.path.join(folder, 'tall.txt'))
+        os.symlink(self.data(varieties, table), os.path.join(folder, 'tall.txt'))
         write(folder, 'out.txt', OLD_OUTPUT)
         result = bs.run(options + ['tall.txt', 'out.txt'], folder, env=bs.clean_environment(),
                         preexec_fn=limit_address_space(limit))
         return result, folder
 
-    def check_sweep(self, varieties, options):
+    def check_sweep(self, varieties, options, table=False):
         # Below any figure the check can name: its refusal tells where to start.
-        result, _ = self.run_under(varieties, options, SWEEP_FLOOR)
+        # A table's bytes are read before its counts are known: where they do
+        # not fit, reading them ends in the memory message, and the sweep
+        # starts at the floor.
+        result, _ = self.run_under(varieties, options, SWEEP_FLOOR, table)
         self.assertNoSignal(result)
-        needed = re.match(REFUSED, result.lines()[-1] if result.lines() else b'')
-        self.assertIsNotNone(needed, result)
-        limit = max(SWEEP_FLOOR, int((float(needed.group(1)) - 0.1) * GIB))
+        last = result.lines()[-1] if result.lines() else b''
+        needed = re.match(REFUSED, last)
+        if table and re.match(OUT_OF_MEMORY, last):
+            limit = SWEEP_FLOOR
+        else:
+            self.assertIsNotNone(needed, result)
+            limit = max(SWEEP_FLOOR, int((float(needed.group(1)) - 0.1) * GIB))
         tried = []
         while True:
-            self.assertLess(len(tried), 60, 'no limit up to %d MiB got through' % (limit >> 20))
-            result, folder = self.run_under(varieties, options, limit)
+            self.assertLess(len(tried), 80, 'no limit up to %d MiB got through' % (limit >> 20))
+            result, folder = self.run_under(varieties, options, limit, table)
             tried.append(limit >> 20)
             at = 'at %d MiB' % (limit >> 20)
             self.assertNoSignal(result)
@@ -371,11 +402,11 @@ class SweepCase(bs.BatchTestCase):
                     self.assertSucceeded(result, warnings_allowed=False, cophenetic=True)
                 else:
                     self.assertEqual(result.stderr, b'', result)
-                expected = {name: digest for name, digest in self.reference(varieties, options).items()
+                expected = {name: digest for name, digest in self.reference(varieties, options, table).items()
                             if OUTPUT_OPTIONS[name] is None or OUTPUT_OPTIONS[name] in options}
                 self.assertEqual(outputs(folder), expected, at)
                 break
-            self.assertFailedWith(result, 1, re.compile(REFUSED))
+            self.assertFailedWith(result, 1, re.compile(REFUSED + b'|' + OUT_OF_MEMORY if table else REFUSED))
             with open(os.path.join(folder, 'out.txt'), 'rb') as f:
                 self.assertEqual(f.read(), OLD_OUTPUT, at)
             self.assertEqual(sorted(os.listdir(folder)), ['out.txt', 'tall.txt'], at)
@@ -390,6 +421,11 @@ class MemorySweep(SweepCase):
         for name, varieties, options in SWEEPS:
             with self.subTest(name):
                 self.check_sweep(varieties, options)
+
+    def test_table_sweeps(self):
+        for name, varieties, options in TABLE_SWEEPS:
+            with self.subTest(name):
+                self.check_sweep(varieties, options, table=True)
 
 
 class HeavyMemorySweep(SweepCase):

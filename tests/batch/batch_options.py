@@ -25,7 +25,7 @@ ENCODING_CASES = [
      + b',1\r\n' + '計算結果 '.encode('cp932') + b',3\r\n'),
     ('one variety, no traits: the smallest report', b'1 0\r\nx\r\n'),
     ('no traits', b'3 0\r\nx\r\ny\r\nz\r\n'),
-    ('counts 2.5 and 1', b'2.5 1\r\nT\r\na,1\r\nb,4\r\nc,9\r\n'),
+    ('a table of UTF-8 names', '品種,稈長\r\nコシヒカリ,93.5\r\nひとめぼれ,88\r\n'.encode('utf-8')),
 ]
 
 # Every option, and the values of those that take one.
@@ -33,7 +33,8 @@ OPTIONS = {
     '-h': None, '--help': None, '--version': None, '--': None,
     '--console': ['auto', 'cp932', 'utf-8'],
     '--encoding': ['cp932', 'utf-8'],
-    '--arithmetic': ['compatible', 'accurate'],
+    '--input': ['auto', 'kyori', 'csv', 'tsv'],
+    '--arithmetic': ['auto', 'compatible', 'accurate'],
     '--method': ['average', 'single', 'complete', 'ward', 'nj'],
     '--tree': None, '--phylip': None, '--svg': None, '--jobs': None,
 }

@@ -263,7 +263,13 @@ class Outputs(OutputCase):
                 (['--method=', 'in.txt', 'out.txt'], b'value not allowed: --method='),
                 (['--method=upgma', 'in.txt', 'out.txt'], b'value not allowed: --method=upgma'),
                 (['--tree=', 'in.txt', 'out.txt'], b'value not allowed: --tree='),
-                (['--svg=', 'in.txt', 'out.txt'], b'value not allowed: --svg=')]:
+                (['--svg=', 'in.txt', 'out.txt'], b'value not allowed: --svg='),
+                (['--input=csv', '--input=csv', 'in.txt', 'out.txt'], b'option given more than once: --input'),
+                (['--input=xls', 'in.txt', 'out.txt'], b'value not allowed: --input=xls'),
+                (['--input=', 'in.txt', 'out.txt'], b'value not allowed: --input='),
+                (['--input', 'in.txt', 'out.txt'], b'value not allowed: --input=in.txt'),
+                (['--arithmetic=auto', '--arithmetic', 'accurate', 'in.txt', 'out.txt'],
+                 b'option given more than once: --arithmetic')]:
             with self.subTest(args=args):
                 folder = self.prepared()
                 before = bs.snapshot(folder)
