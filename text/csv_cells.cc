@@ -3,29 +3,10 @@
 #include <charconv>
 #include <cmath>
 
-#include "text/utf8_sequence.h"
+#include "text/display_utf8.h"
 
 namespace kyori {
 namespace {
-
-constexpr std::string_view kReplacement = "\xEF\xBF\xBD";  // U+FFFD
-
-std::string WellFormed(std::string_view bytes) {
-  std::string out;
-  out.reserve(bytes.size());
-  std::size_t at = 0;
-  while (at < bytes.size()) {
-    const std::size_t length = Utf8SequenceLength(bytes, at);
-    if (length == 0) {
-      out += kReplacement;
-      ++at;
-    } else {
-      out.append(bytes.substr(at, length));
-      at += length;
-    }
-  }
-  return out;
-}
 
 bool IsBlank(char c) { return c == ' ' || c == '\t'; }
 
@@ -40,11 +21,10 @@ bool NeedsQuotes(std::string_view text, char delimiter) {
 
 }  // namespace
 
-std::string CsvNameCell(std::string_view name, char delimiter) {
-  std::string text = WellFormed(name);
-  if (!NeedsQuotes(text, delimiter)) return text;
+std::string CsvQuoted(std::string_view utf8, char delimiter) {
+  if (!NeedsQuotes(utf8, delimiter)) return std::string(utf8);
   std::string quoted = "\"";
-  for (const char c : text) {
+  for (const char c : utf8) {
     if (c == '"') quoted += '"';
     quoted += c;
   }
@@ -52,15 +32,26 @@ std::string CsvNameCell(std::string_view name, char delimiter) {
   return quoted;
 }
 
-void AppendCsvNumber(double value, std::string* row) {
+std::string CsvNameCell(std::string_view name, char delimiter) {
+  return CsvQuoted(Utf8WithReplacements(name), delimiter);
+}
+
+char* WriteCsvNumber(double value, char* out) {
+  std::string_view special;
   if (std::isnan(value)) {
-    *row += "NA";
+    special = "NA";
   } else if (std::isinf(value)) {
-    *row += value > 0 ? "Inf" : "-Inf";
+    special = value > 0 ? "Inf" : "-Inf";
   } else {
-    char buffer[32];
-    *row += std::string_view(buffer, std::to_chars(buffer, buffer + sizeof buffer, value).ptr - buffer);
+    return std::to_chars(out, out + kMaxCsvNumber, value).ptr;
   }
+  for (const char c : special) *out++ = c;
+  return out;
+}
+
+void AppendCsvNumber(double value, std::string* row) {
+  char buffer[kMaxCsvNumber];
+  row->append(buffer, WriteCsvNumber(value, buffer));
 }
 
 }  // namespace kyori

@@ -1,4 +1,6 @@
-// The cells of the CSV files kyori writes for spreadsheets, R and pandas.
+// The cells of the CSV (and TSV) files kyori writes for spreadsheets, R and
+// pandas: batch mode's tables (batch/written_cells.h, which first makes each
+// name UTF-8 by its encoding) and the analyses' tables share them.
 //
 // Such a file starts with the UTF-8 byte-order mark (kUtf8ByteOrderMark), so
 // that a spreadsheet opened by a double click on a Japanese Windows reads it
@@ -6,11 +8,12 @@
 // included, ends in CR LF (kCsvRowEnd).
 //
 // Name cells. The name is taken as UTF-8: each byte that starts no
-// well-formed sequence (text/utf8_sequence.h) becomes U+FFFD, so that the
-// file is UTF-8 whatever the name held. The cell is then quoted (between
-// double quotes, each quote inside doubled, as RFC 4180 has it) when it
-// holds the delimiter, a quote, CR or LF, or when it starts or ends with a
-// blank or a tab, which readers that trim unquoted cells would drop:
+// well-formed sequence becomes U+FFFD (text/display_utf8.h
+// Utf8WithReplacements), so that the file is UTF-8 whatever the name held.
+// The cell is then quoted (between double quotes, each quote inside doubled,
+// as RFC 4180 has it) when it holds the delimiter, a quote, CR or LF, or
+// when it starts or ends with a blank or a tab, which readers that trim
+// unquoted cells would drop:
 //   ','   "a,b"        -> "\"a,b\""          '\t'  "a,b"   -> "a,b"
 //   both  "5\" pot"    -> "\"5\"\" pot\""    both  " a"    -> "\" a\""
 //   both  "line\r\nx"  -> "\"line\r\nx\""    both  ""      -> ""
@@ -33,8 +36,20 @@ namespace kyori {
 inline constexpr std::string_view kUtf8ByteOrderMark = "\xEF\xBB\xBF";
 inline constexpr std::string_view kCsvRowEnd = "\r\n";
 
-// The cell of `name` in a table of `delimiter` (',' or '\t'), as above.
+// `utf8` (well-formed UTF-8) quoted as a table of `delimiter` (',' or '\t')
+// needs it, as above.
+std::string CsvQuoted(std::string_view utf8, char delimiter);
+
+// The cell of `name` in a table of `delimiter`: stray bytes replaced, then
+// quoted where needed.
 std::string CsvNameCell(std::string_view name, char delimiter = ',');
+
+// The most bytes a number cell takes ("-2.2250738585072014e-308").
+inline constexpr int kMaxCsvNumber = 24;
+
+// Writes the cell of `value` at `out` (room for kMaxCsvNumber bytes);
+// returns the end.
+char* WriteCsvNumber(double value, char* out);
 
 // Appends the cell of `value` to *row.
 void AppendCsvNumber(double value, std::string* row);
