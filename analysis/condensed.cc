@@ -16,17 +16,26 @@ Distances DistancesFromSquare(int n, const std::vector<double>& square) {
   return d;
 }
 
-DistancesProblem CheckDistances(const Distances& d) {
+namespace {
+
+// CheckDistances, with NaN a problem or not.
+DistancesProblem Check(const Distances& d, bool nan_allowed) {
   if (d.n < 1) return DistancesProblem::kNoVarieties;
   if (d.condensed.size() != CondensedSize(d.n)) return DistancesProblem::kWrongSize;
   for (double v : d.condensed) {
-    if (!std::isfinite(v)) return DistancesProblem::kNotFinite;
+    if (!std::isfinite(v) && !(nan_allowed && std::isnan(v))) return DistancesProblem::kNotFinite;
   }
   for (double v : d.condensed) {
     if (v < 0) return DistancesProblem::kNegative;
   }
   return DistancesProblem::kNone;
 }
+
+}  // namespace
+
+DistancesProblem CheckDistances(const Distances& d) { return Check(d, false); }
+
+DistancesProblem CheckDistancesWithGaps(const Distances& d) { return Check(d, true); }
 
 const char* DescribeProblem(DistancesProblem problem) {
   switch (problem) {

@@ -48,6 +48,12 @@ enum class DistancesProblem {
 // The first problem found, in the order of the enum; kNone for a usable matrix.
 DistancesProblem CheckDistances(const Distances& d);
 
+// The same, but a NaN is no problem: it stands for a pair that has no
+// distance (of varieties with missing values and no trait in common), which
+// a picture of the distances can show and a tree cannot be built from.
+//   {3, {1, NaN, 2}} -> kNone;  {3, {1, Inf, 2}} -> kNotFinite
+DistancesProblem CheckDistancesWithGaps(const Distances& d);
+
 // A short English phrase for a problem, e.g. "a distance is not finite".
 const char* DescribeProblem(DistancesProblem problem);
 

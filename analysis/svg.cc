@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cmath>
 #include <cstdio>
+#include <limits>
 #include <map>
 
 #include "analysis/picture_text.h"
@@ -40,9 +41,14 @@ Rgb ScaleColour(double t) {
   return c;
 }
 
-std::vector<Rgb> Palette() {
+constexpr Rgb kGrey = {kNoDistanceGrey, kNoDistanceGrey, kNoDistanceGrey};
+
+// The scale's levels 0 .. top, then the grey of a pair without a distance
+// when `gaps`.
+std::vector<Rgb> Palette(int top, bool gaps) {
   std::vector<Rgb> palette;
-  for (int i = 0; i < 256; ++i) palette.push_back(ScaleColour(i / 255.0));
+  for (int i = 0; i <= top; ++i) palette.push_back(ScaleColour(i / static_cast<double>(top)));
+  if (gaps) palette.push_back(kGrey);
   return palette;
 }
 
@@ -80,9 +86,24 @@ class SvgWriter {
     for (int i = 0; i < d.n; ++i) {
       names_[i] = FittedName(static_cast<std::size_t>(i) < names.size() ? names[i] : "", kMaxNameEm, &name_em_[i]);
     }
-    least_ = d.condensed.empty() ? 0 : *std::min_element(d.condensed.begin(), d.condensed.end());
-    greatest_ = d.condensed.empty() ? 0 : *std::max_element(d.condensed.begin(), d.condensed.end());
-    if (d.n > 1) least_ = std::min(least_, 0.0);  // the diagonal
+    FindRange();
+    top_level_ = gaps_ ? 254 : 255;
+  }
+
+  // The least and greatest distance, over the pairs that have one, and
+  // whether any pair has none.
+  void FindRange() {
+    bool any = false;
+    for (double v : d_.condensed) {
+      if (std::isnan(v)) {
+        gaps_ = true;
+      } else {
+        least_ = any ? std::min(least_, v) : v;
+        greatest_ = any ? std::max(greatest_, v) : v;
+        any = true;
+      }
+    }
+    if (d_.n > 1) least_ = std::min(least_, 0.0);  // the diagonal
   }
 
   void Write() {
@@ -128,7 +149,7 @@ class SvgWriter {
     p_.top = kMargin + title + column_names;
     p_.tree_x = kMargin;
     p_.heat_x = p_.tree_x + kTreeWidth + p_.name_width + 8;
-    const double legend_height = std::max(160.0, std::min(p_.side, 320.0));
+    const double legend_height = std::max(160.0, std::min(p_.side, 320.0)) + (gaps_ ? 28 : 0);
     p_.width = p_.heat_x + p_.side + 24 + 16 + 80;
     p_.height = p_.top + std::max(p_.side + 60, legend_height + 20) + kMargin;
   }
@@ -308,19 +329,22 @@ class SvgWriter {
 
   unsigned char Level(double v) const {
     if (!(greatest_ > least_)) return 128;
-    return static_cast<unsigned char>(std::lround(255 * (v - least_) / (greatest_ - least_)));
+    return static_cast<unsigned char>(std::lround(top_level_ * (v - least_) / (greatest_ - least_)));
   }
+
+  // The palette index of a distance, or of a pair without one.
+  unsigned char Index(double v) const { return std::isnan(v) ? static_cast<unsigned char>(top_level_ + 1) : Level(v); }
 
   void WriteHeatmap() {
     const int n = d_.n;
     if (n <= kRectLimit) {
-      const std::vector<Rgb> palette = Palette();
+      const std::vector<Rgb> palette = Palette(top_level_, gaps_);
       out_ << "<g shape-rendering=\"crispEdges\">\n";
       for (int r = 0; r < n; ++r) {
         for (int c = 0; c < n; ++c) {
           out_ << "<rect x=\"" << PictureNumber(p_.heat_x + c * p_.pitch) << "\" y=\"" << PictureNumber(RowY(r) - p_.pitch / 2)
                << "\" width=\"" << PictureNumber(p_.pitch) << "\" height=\"" << PictureNumber(p_.pitch) << "\" fill=\""
-               << Hex(palette[Level(DistanceAt(d_, order_[r], order_[c]))]) << "\"/>\n";
+               << Hex(palette[Index(DistanceAt(d_, order_[r], order_[c]))]) << "\"/>\n";
         }
       }
       out_ << "</g>\n";
@@ -333,18 +357,21 @@ class SvgWriter {
     std::vector<double> counts(sums.size(), 0.0);
     for (int r = 0; r < n; ++r) {
       for (int c = 0; c < n; ++c) {
+        const double v = DistanceAt(d_, order_[r], order_[c]);
+        if (std::isnan(v)) continue;
         const std::size_t k = static_cast<std::size_t>(r / block) * side + c / block;
-        sums[k] += DistanceAt(d_, order_[r], order_[c]);
+        sums[k] += v;
         counts[k] += 1;
       }
     }
     std::vector<unsigned char> pixels(sums.size());
-    for (std::size_t k = 0; k < sums.size(); ++k) pixels[k] = Level(sums[k] / counts[k]);
+    constexpr double kNone = std::numeric_limits<double>::quiet_NaN();
+    for (std::size_t k = 0; k < sums.size(); ++k) pixels[k] = Index(counts[k] == 0 ? kNone : sums[k] / counts[k]);
     const double drawn = p_.pitch * n;
     out_ << "<image x=\"" << PictureNumber(p_.heat_x) << "\" y=\"" << PictureNumber(p_.top) << "\" width=\"" << PictureNumber(drawn)
          << "\" height=\"" << PictureNumber(drawn) << "\" preserveAspectRatio=\"none\""
          << " image-rendering=\"optimizeSpeed\" style=\"image-rendering:pixelated\" xlink:href=\""
-         << PngDataUri(PalettePng(side, side, pixels, Palette())) << "\"/>\n";
+         << PngDataUri(PalettePng(side, side, pixels, Palette(top_level_, gaps_))) << "\"/>\n";
   }
 
   void WriteLegend() {
@@ -369,8 +396,14 @@ class SvgWriter {
            << ValueLabel(value) << "</text>\n";
       if (flat) break;
     }
-    out_ << "<text x=\"" << PictureNumber(x) << "\" y=\"" << PictureNumber(y + height + 18) << "\">distance</text>\n"
-         << "</g>\n";
+    out_ << "<text x=\"" << PictureNumber(x) << "\" y=\"" << PictureNumber(y + height + 18) << "\">distance</text>\n";
+    if (gaps_) {
+      out_ << "<rect x=\"" << PictureNumber(x) << "\" y=\"" << PictureNumber(y + height + 28) << "\" width=\"16\" height=\"12\""
+           << " fill=\"" << Hex(kGrey) << "\" stroke=\"#333333\" stroke-width=\"0.5\"/>"
+           << "<text x=\"" << PictureNumber(x + 23) << "\" y=\"" << PictureNumber(y + height + 34) << "\" dy=\"0.35em\">"
+           << "no distance</text>\n";
+    }
+    out_ << "</g>\n";
   }
 
   const Tree tree_;
@@ -382,6 +415,8 @@ class SvgWriter {
   std::vector<double> name_em_;
   double least_ = 0;
   double greatest_ = 0;
+  bool gaps_ = false;    // a pair has no distance
+  int top_level_ = 255;  // the scale's highest palette index
   Picture p_;
   std::vector<double> depth_;
   std::vector<double> y_;
@@ -394,7 +429,8 @@ class SvgWriter {
 
 bool WriteSvg(const Tree& tree, const Distances& d, const std::vector<std::string>& names,
               const SvgOptions& options, std::ostream& out) {
-  if (CheckDistances(d) != DistancesProblem::kNone || tree.leaves != d.n || tree.root < 0) return false;
+  const DistancesProblem problem = options.pairs_without_distance ? CheckDistancesWithGaps(d) : CheckDistances(d);
+  if (problem != DistancesProblem::kNone || tree.leaves != d.n || tree.root < 0) return false;
   if (!options.groups.empty()) {
     if (options.groups.size() != static_cast<std::size_t>(d.n)) return false;
     for (int g : options.groups) {

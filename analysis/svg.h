@@ -4,6 +4,11 @@
 // with rows and columns in leaf order, names over the columns, and a colour
 // legend (continuous scale, dark purple at the least distance to yellow at
 // the greatest, with the least and greatest values and three between).
+// Asked to (SvgOptions::pairs_without_distance), the heatmap also shows
+// the pairs that have no distance (NaN, of varieties with missing values
+// and no trait in common) in a neutral grey, kNoDistanceGrey, which the
+// legend names "no distance" under the scale; a tree needs every distance,
+// so such a picture's tree is built from distances of its own.
 //
 // A tree from a linkage is drawn at its merge heights (the axis counts
 // height, 0 at the leaves); a neighbour-joining tree is first rooted at its
@@ -30,6 +35,9 @@
 // each the mean distance of its block of cells. So the file stays small:
 // about 13 kB for 12 varieties, 0.19 MB for 300, and 0.62 MB for 5000
 // (0.34 MB of it the PNG, the rest mostly the dendrogram path).
+// A block of the PNG is the mean of the distances its pairs have, grey
+// when none has one; with such pairs the scale has 255 levels, not 256, so
+// that the palette keeps an entry for the grey.
 #ifndef KYORI_ANALYSIS_SVG_H_
 #define KYORI_ANALYSIS_SVG_H_
 
@@ -44,14 +52,21 @@
 namespace kyori::analysis {
 
 struct SvgOptions {
-  std::string title;        // drawn at the top when not empty
+  std::string title;  // drawn at the top when not empty
+  // A NaN distance is a pair without a distance, drawn in grey; else a NaN
+  // is a problem, as CheckDistances has it.
+  bool pairs_without_distance = false;
   std::vector<int> groups;  // empty, or variety i's group (1, 2, ...) at [i]
 };
 
+// The grey of a pair without a distance: "#bdbdbd".
+inline constexpr unsigned char kNoDistanceGrey = 0xbd;
+
 // Draws the picture of `tree` (built from `d`) with leaf i named names[i]
 // (empty where `names` is shorter). Returns false, writing nothing, when `d`
-// has a problem (condensed.h), the tree does not have d.n leaves, or groups
-// are given but not one of 1 or more for each variety.
+// has a problem (condensed.h: CheckDistances, or CheckDistancesWithGaps
+// with options.pairs_without_distance), the tree does not have d.n leaves,
+// or groups are given but not one of 1 or more for each variety.
 bool WriteSvg(const Tree& tree, const Distances& d, const std::vector<std::string>& names,
               const SvgOptions& options, std::ostream& out);
 

@@ -3,6 +3,8 @@
 #include <algorithm>
 
 #include "batch/collection_report.h"
+#include "batch/gapped_distances.h"
+#include "batch/table_writer.h"
 
 namespace kyori {
 namespace {
@@ -45,9 +47,16 @@ std::uint64_t TreeMethodBytes(TreeWork tree, std::uint64_t n, std::uint64_t pair
   return 0;
 }
 
+// The tables' writers, when the run writes a table.
+std::uint64_t TablesBytes(int varieties, int traits, const RunShape& shape) {
+  if (!shape.distance_table && !shape.values_table) return 0;
+  return TableMemory(varieties, traits, std::max(shape.jobs, 1));
+}
+
 // The analyses' stage beyond the triangle's packed cells and roots.
-std::uint64_t AnalysesBytes(std::uint64_t n, std::uint64_t pairs, const RunShape& shape) {
-  std::uint64_t most = shape.matrix ? n * kMatrixBytes : 0;
+std::uint64_t AnalysesBytes(int varieties, int traits, std::uint64_t pairs, const RunShape& shape) {
+  const std::uint64_t n = static_cast<std::uint64_t>(std::max(varieties, 0));
+  std::uint64_t most = std::max(shape.matrix ? n * kMatrixBytes : 0, TablesBytes(varieties, traits, shape));
   std::uint64_t held = n * kUtf8NameBytes;
   if (shape.tree != TreeWork::kNone) {
     held += n * kTreeBytes;
@@ -61,13 +70,29 @@ std::uint64_t AnalysesBytes(std::uint64_t n, std::uint64_t pairs, const RunShape
 
 }  // namespace
 
-TriangleMemory DistancesMemory(int varieties, Arithmetic arithmetic, bool keep_roots, int jobs) {
+TriangleMemory DistancesMemory(int varieties, Arithmetic arithmetic, bool keep_roots, int jobs, bool cells) {
   const std::uint64_t n = varieties < 0 ? 0 : static_cast<std::uint64_t>(varieties);
   const std::uint64_t pairs = n < 2 ? 0 : n * (n - 1) / 2;
-  const bool both = arithmetic == Arithmetic::kAccurate || keep_roots;
+  const bool accurate = arithmetic == Arithmetic::kAccurate;
+  const std::uint64_t working = std::max(DistanceSumsBytes(varieties, arithmetic, jobs), PackCellsBufferBytes(jobs));
   TriangleMemory memory;
-  memory.peak = pairs * (both ? sizeof(uint32_t) + sizeof(double) : sizeof(uint32_t)) +
-                std::max(DistanceSumsBytes(varieties, arithmetic, jobs), PackCellsBufferBytes(jobs));
+  if (!cells) {
+    memory.peak = pairs * (accurate ? sizeof(double) : sizeof(uint32_t) + sizeof(double)) + working;
+    memory.kept = pairs * sizeof(double);
+    return memory;
+  }
+  const bool both = accurate || keep_roots;
+  memory.peak = pairs * (both ? sizeof(uint32_t) + sizeof(double) : sizeof(uint32_t)) + working;
+  memory.kept = pairs * (keep_roots ? sizeof(uint32_t) + sizeof(double) : sizeof(uint32_t));
+  return memory;
+}
+
+TriangleMemory GappedDistancesMemory(int varieties, int traits, bool keep_roots, int jobs) {
+  const std::uint64_t n = varieties < 0 ? 0 : static_cast<std::uint64_t>(varieties);
+  const std::uint64_t pairs = n < 2 ? 0 : n * (n - 1) / 2;
+  TriangleMemory memory;
+  memory.peak = pairs * (sizeof(uint32_t) + sizeof(double)) + n * sizeof(double) +
+                std::max(GappedDistancesWorkingBytes(varieties, traits, jobs), PackCellsBufferBytes(jobs));
   memory.kept = pairs * (keep_roots ? sizeof(uint32_t) + sizeof(double) : sizeof(uint32_t));
   return memory;
 }
@@ -81,13 +106,20 @@ std::uint64_t PeakBytes(int varieties, int traits, const RunShape& shape) {
   const std::uint64_t m = static_cast<std::uint64_t>(std::max(traits, 0));
   const std::uint64_t pairs = n < 2 ? 0 : n * (n - 1) / 2;
   const int jobs = std::max(shape.jobs, 1);
-  const bool analyses = shape.matrix || shape.tree != TreeWork::kNone;
+  const bool analyses = shape.distance_table || shape.matrix || shape.tree != TreeWork::kNone;
 
   const std::uint64_t always = kProgramBytes + n * m * sizeof(double) + (n + m) * kNameBytes +
                                static_cast<std::uint64_t>(jobs - 1) * shape.thread_stack_bytes;
-  const TriangleMemory triangle = DistancesMemory(varieties, shape.arithmetic, analyses, jobs);
-  std::uint64_t stage = std::max(triangle.peak, triangle.kept + ReportMemory(varieties, traits, jobs));
-  if (analyses) stage = std::max(stage, triangle.kept + AnalysesBytes(n, pairs, shape));
+  const TriangleMemory triangle = shape.gaps ? GappedDistancesMemory(varieties, traits, analyses, jobs)
+                                             : DistancesMemory(varieties, shape.arithmetic, analyses, jobs, shape.report);
+  std::uint64_t stage = triangle.peak;
+  // A run with gaps always packs the report's cells.
+  if (shape.report || shape.gaps) stage = std::max(stage, triangle.kept + ReportMemory(varieties, traits, jobs));
+  if (analyses) {
+    stage = std::max(stage, triangle.kept + AnalysesBytes(varieties, traits, pairs, shape));
+  } else {
+    stage = std::max(stage, triangle.kept + TablesBytes(varieties, traits, shape));
+  }
   return always + std::max(stage, shape.reading_bytes);
 }
 

@@ -11,11 +11,16 @@
 //             and the index of its variety names (TableReadingBytes); a
 //             file in the kyori layout is streamed and holds nothing more
 //   triangle  the distances computed, their roots taken, their cells packed
-//             (DistancesMemory: 4 to 12 bytes a pair)
+//             when a report is written (DistancesMemory: 4 to 12 bytes a pair;
+//             with missing values GappedDistancesMemory)
 //   report    the packed cells (and the roots for the analyses) while the
 //             rows are formatted (ReportMemory)
+//   tables    the CSV or TSV tables' name cells and batches of rows
+//             (TableMemory), beside the analyses when the distances' table
+//             is written
 //   analyses  the packed cells, the distances handed over (8 bytes a pair),
 //             the names in UTF-8 and the tree, and the most of:
+//               the tables     as above
 //               the matrix     the names made safe and one line of numbers
 //               linkage        average, complete, ward: a working copy of the
 //                              distances (8 bytes a pair); single: O(n)
@@ -50,9 +55,14 @@ enum class TreeWork {
 
 struct RunShape {
   Arithmetic arithmetic = Arithmetic::kCompatible;
+  bool report = true;           // the report is written, from the packed cells
+  bool distance_table = false;  // the distances' CSV or TSV table is written
+  bool values_table = false;    // the standardized values' table is written
   bool matrix = false;   // a PHYLIP matrix is written
   TreeWork tree = TreeWork::kNone;
   bool picture = false;  // a picture is drawn (its tree is `tree`)
+  bool gaps = false;     // the values have gaps: the accurate stages of missing
+                         // values, whatever `arithmetic` says
   int jobs = 1;          // threads, the calling one included
   std::uint64_t thread_stack_bytes = 0;  // platform::ThreadStackBytes()
   std::uint64_t reading_bytes = 0;       // what reading holds (TableReadingBytes), freed after it
@@ -73,7 +83,9 @@ std::uint64_t TableReadingBytes(std::uint64_t file_bytes, int varieties);
 // cells packed beside the roots), except in a compatible run without roots,
 // whose cells take the squares' place. Each thread adds its rows of sums
 // (DistanceSumsBytes) or its buffers for one chunk of cells
-// (PackCellsBufferBytes), the larger.
+// (PackCellsBufferBytes), the larger. Without `cells` (no report) the
+// distances alone are kept, 8 bytes a pair: the accurate roots handed over,
+// or the compatible roots taken beside the squares, which are then freed.
 //
 // Example: 8000 varieties (31,996,000 pairs), accurate, no roots kept, one
 // thread: peak 12 bytes a pair (383,952,000) plus 688,128 bytes of chunk
@@ -82,7 +94,18 @@ struct TriangleMemory {
   std::uint64_t peak = 0;
   std::uint64_t kept = 0;
 };
-TriangleMemory DistancesMemory(int varieties, Arithmetic arithmetic, bool keep_roots, int jobs);
+TriangleMemory DistancesMemory(int varieties, Arithmetic arithmetic, bool keep_roots, int jobs, bool cells = true);
+
+// The same for a collection with missing values: standardized over each
+// trait's present values (a copy of them, 8 bytes a variety), then
+// ComputeGappedDistances (the roots, and GappedDistancesWorkingBytes beside
+// them) and PackCells as in the accurate arithmetic. The copy is counted
+// with the triangle's peak, though it is gone before the triangle is made.
+//   8000 varieties, 1 trait, no roots kept, one thread: peak 12 bytes a pair
+//   (383,952,000), 64,000 of present values and 688,128 of chunk buffers
+//   (more than the 256,032 of sums and 64,000 of masks): 384,704,128; kept
+//   4 bytes a pair (127,984,000).
+TriangleMemory GappedDistancesMemory(int varieties, int traits, bool keep_roots, int jobs);
 
 // The most bytes a run of this shape holds at once, for a collection of
 // `varieties` x `traits`.

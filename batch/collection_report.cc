@@ -39,10 +39,10 @@ void StreamRows(int rows, std::size_t row_bytes, int jobs, FileWriter& out, Form
 }
 
 // The cells of `values`, each with its blank, then the row end, into `text`.
-void AppendCellRow(const double* values, int count, ZeroRule rule, std::string& text) {
+void AppendCellRow(const double* values, int count, ZeroRule rule, NanCell nan, std::string& text) {
   const std::size_t start = text.size();
   text.resize(start + static_cast<std::size_t>(count) * (CellWidth + 1) + kRowEnd.size());
-  char* end = AppendCells(values, count, rule, text.data() + start);
+  char* end = AppendCells(values, count, rule, text.data() + start, nan);
   end = std::copy(kRowEnd.begin(), kRowEnd.end(), end);
   text.resize(static_cast<std::size_t>(end - text.data()));
 }
@@ -69,7 +69,8 @@ constexpr std::uint64_t kPackingBytesAPair = sizeof(double) + kNumberTextMax + s
 // `distances` their distances into distances[begin .. end): the distances
 // of the whole range are read before the first cell is written, so `cells`
 // may be the storage of the squares being read.
-void PackChunk(std::size_t begin, std::size_t end, PackingBuffers& b, uint32_t* cells, double* distances) {
+void PackChunk(std::size_t begin, std::size_t end, PackingBuffers& b, NanCell nan, uint32_t* cells,
+               double* distances) {
   const std::size_t count = end - begin;
   b.values.resize(kPairChunk);
   b.texts.resize(kPairChunk * kNumberTextMax);
@@ -78,7 +79,8 @@ void PackChunk(std::size_t begin, std::size_t end, PackingBuffers& b, uint32_t* 
   if (distances != nullptr) std::copy(b.values.begin(), b.values.begin() + static_cast<std::ptrdiff_t>(count), distances + begin);
   NumbersToChars(b.values.data(), static_cast<int>(count), b.texts.data(), b.lengths.data());
   for (std::size_t at = 0; at < count; ++at) {
-    const FormattedCell cell = CellFor(b.values[at], ZeroRule::kDistance, b.texts.data() + at * kNumberTextMax, b.lengths[at]);
+    const FormattedCell cell =
+        CellFor(b.values[at], ZeroRule::kDistance, b.texts.data() + at * kNumberTextMax, b.lengths[at], nan);
     // A distance is a finite number of at least 0, or NaN: its cell always packs.
     if (!PackCell(cell, &cells[begin + at])) std::abort();
   }
@@ -86,8 +88,9 @@ void PackChunk(std::size_t begin, std::size_t end, PackingBuffers& b, uint32_t* 
 
 }  // namespace
 
-ReportCells PackCells(DistanceTriangle& d, std::vector<double>* distances, int jobs) {
+ReportCells PackCells(DistanceTriangle& d, std::vector<double>* distances, int jobs, NanCell nan) {
   ReportCells cells;
+  cells.nan = nan;
   const std::size_t pairs = d.Pairs();
   // Squares are overwritten by their cells, chunk by chunk; roots are read
   // into cells of their own, and handed over as they are.
@@ -103,8 +106,8 @@ ReportCells PackCells(DistanceTriangle& d, std::vector<double>* distances, int j
                                       PackingBuffers(d));
   ParallelFor(chunks, jobs, [&](long k, int worker) {
     const std::size_t begin = static_cast<std::size_t>(k) * kPairChunk;
-    PackChunk(begin, std::min(pairs, begin + kPairChunk), buffers[static_cast<std::size_t>(worker)], out.data(),
-              read_into);
+    PackChunk(begin, std::min(pairs, begin + kPairChunk), buffers[static_cast<std::size_t>(worker)], nan,
+              out.data(), read_into);
   });
   if (!d.rooted) cells.packed = std::move(d.square_bits);
   if (distances != nullptr && d.rooted) *distances = std::move(d.roots);
@@ -131,7 +134,7 @@ void WriteCollectionReport(const Collection& c, const ReportCells& cells, const 
                double* row = scratch[worker].data();
                for (int j = 0; j < m; ++j) row[j] = c.Value(i, j);
                text.clear();
-               AppendCellRow(row, m, ZeroRule::kStandardized, text);
+               AppendCellRow(row, m, ZeroRule::kStandardized, cells.nan, text);
              });
   WriteHeading(headings.results, out);
   const std::size_t size = static_cast<std::size_t>(n);

@@ -17,6 +17,15 @@
 // <h1> and <h2> the headings, each ending in a blank):
 //   "<h1>\r\n-0.70710  \r\n0.707106  \r\n<h2>\r\n"
 //   "a  0.000000 1.414213  \r\nb  1.414213 0.000000  \r\n"
+//
+// A collection with missing values (batch/missing_values.h) has cells made
+// with NanCell::kMissing: a missing standardized value and a pair without a
+// distance are written NA, a cell like any other, followed by its blank.
+// Example (one trait, a 1, b NaN, c 3, standardized over a and c; no
+// distance from b):
+//   "<h1>\r\n-0.70710  \r\nNA  \r\n0.707106  \r\n<h2>\r\n"
+//   "a  0.000000 NA 1.414213  \r\nb  NA 0.000000 NA  \r\n"
+//   "c  1.414213 NA 0.000000  \r\n"
 #ifndef KYORI_BATCH_COLLECTION_REPORT_H_
 #define KYORI_BATCH_COLLECTION_REPORT_H_
 
@@ -27,6 +36,7 @@
 #include "batch/collection.h"
 #include "batch/distance_triangle.h"
 #include "io/file_writer.h"
+#include "kernels/report_cells.h"
 
 namespace kyori {
 
@@ -36,11 +46,14 @@ struct ReportHeadings {
 };
 
 // The report's cell of every pair's distance, in the triangle's order, each
-// packed into four bytes (PackCell, kernels/report_cells.h).
+// packed into four bytes (PackCell, kernels/report_cells.h), and the cell
+// of a NaN they were made with, which the report's standardized values
+// take too: one rule for the whole report.
 //   distances 2.2360679..., 2.2360679..., 1.4142135... -> the cells
 //   "2.236067", "2.236067", "1.414213", packed
 struct ReportCells {
   std::vector<uint32_t> packed;
+  NanCell nan = NanCell::kZero;
 };
 
 // Turns the triangle's distances (DistanceReader) into their cells, the
@@ -53,7 +66,10 @@ struct ReportCells {
 //   compatible: 4 bytes a pair, and 8 more for `distances`
 //   accurate:   the roots' 8 and the cells' 4 while packing; then 4, or 12
 //               with `distances`
-ReportCells PackCells(DistanceTriangle& d, std::vector<double>* distances, int jobs);
+// A NaN distance's cell is the zero cell, or with NanCell::kMissing "NA"
+// (for the distances of a collection with missing values).
+ReportCells PackCells(DistanceTriangle& d, std::vector<double>* distances, int jobs,
+                      NanCell nan = NanCell::kZero);
 
 // The most bytes PackCells holds beside the triangle and the cells: each
 // thread's buffers for one chunk of pairs (their distances, texts and the
@@ -62,7 +78,8 @@ ReportCells PackCells(DistanceTriangle& d, std::vector<double>* distances, int j
 std::uint64_t PackCellsBufferBytes(int jobs);
 
 // Writes the whole report of the standardized collection `c` and its
-// distances' cells to `out`. Failures are left in `out`.
+// distances' cells to `out`, a NaN among the values written as cells.nan
+// has it. Failures are left in `out`.
 void WriteCollectionReport(const Collection& c, const ReportCells& cells, const ReportHeadings& headings,
                            int jobs, FileWriter& out);
 

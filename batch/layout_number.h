@@ -13,6 +13,11 @@
 //
 // The value is always TextToNumber's, bit for bit, so that a field that is a
 // number gives exactly what the dialogue stores.
+//
+// "-" and "." alone are no numbers here, though the dialogue reads them as
+// -0 and 0. Read with the usual list of missing texts (batch/missing_texts.h,
+// which holds both), the strict reader takes them for missing values before
+// it asks this grammar.
 #ifndef KYORI_BATCH_LAYOUT_NUMBER_H_
 #define KYORI_BATCH_LAYOUT_NUMBER_H_
 

@@ -1,6 +1,7 @@
 #include "batch/pipeline.h"
 
 #include <algorithm>
+#include <utility>
 
 #include "platform/platform.h"
 
@@ -12,14 +13,8 @@ bool OverCapacity(const Collection& counts) {
 }
 
 RunShape ShapeOf(const RunRequest& request, Arithmetic arithmetic, const ReadForm& form) {
-  RunShape shape;
-  shape.arithmetic = arithmetic;
+  RunShape shape = ShapeOfRequest(request, arithmetic);
   shape.reading_bytes = form.reading_bytes;
-  shape.matrix = request.products.matrix;
-  shape.tree = request.products.tree;
-  shape.picture = request.products.picture;
-  shape.jobs = request.jobs;
-  shape.thread_stack_bytes = request.machine.thread_stack_bytes;
   return shape;
 }
 
@@ -58,8 +53,27 @@ Standardized StandardizeTraits(Collection& c, Arithmetic arithmetic) {
 RunDistances ComputeRunDistances(const Collection& c, const RunRequest& request, const RunPlan& plan) {
   DistanceTriangle triangle = ComputeDistances(c, plan.arithmetic, plan.jobs);
   RunDistances made;
+  if (!request.products.report) {
+    // The roots handed over, or the squares' roots taken; no cells.
+    made.distances = triangle.rooted ? std::move(triangle.roots) : CondensedDistances(triangle, plan.jobs);
+    return made;
+  }
   made.cells = PackCells(triangle, request.products.NeedDistances() ? &made.distances : nullptr, plan.jobs);
   return made;
+}
+
+RunShape ShapeOfRequest(const RunRequest& request, Arithmetic arithmetic) {
+  RunShape shape;
+  shape.arithmetic = arithmetic;
+  shape.report = request.products.report;
+  shape.distance_table = request.products.distance_table;
+  shape.values_table = request.products.values_table;
+  shape.matrix = request.products.matrix;
+  shape.tree = request.products.tree;
+  shape.picture = request.products.picture;
+  shape.jobs = request.jobs;
+  shape.thread_stack_bytes = request.machine.thread_stack_bytes;
+  return shape;
 }
 
 }  // namespace kyori

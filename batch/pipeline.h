@@ -7,7 +7,8 @@
 // A run, stopping at the first outcome that is not its stage's success:
 //
 //   RunRequest request                    input, arithmetic, threads,
-//                                         products, headings, the machine
+//                                         products, headings, the machine,
+//                                         missing values
 //   DataFile data; data.Open(name)        kOpen | kCannotOpen | kEmpty
 //   ReadDataFile(data, request, c)        kRead | kOverCapacity | kOverMemory
 //                                         | kNoVarieties | kEmptyTable
@@ -49,6 +50,7 @@
 #include "batch/data_file.h"
 #include "batch/input_choice.h"
 #include "batch/layout_error.h"
+#include "batch/missing_texts.h"
 #include "batch/table_reader.h"
 
 namespace kyori {
@@ -65,15 +67,18 @@ struct MachineLimits {
 // This machine's limits, as the platform tells them.
 MachineLimits ThisMachine();
 
-// What a run makes of the distances beside the report, by the working
-// memory the plan counts for it; the report itself is always written.
+// What a run writes and makes of the distances, by the working memory the
+// plan counts for it.
 struct RunProducts {
+  bool report = true;               // the report (its distances packed as cells)
+  bool distance_table = false;      // the distances as a CSV or TSV table
+  bool values_table = false;        // the standardized values as a CSV or TSV table
   bool matrix = false;              // the distances as a matrix
   TreeWork tree = TreeWork::kNone;  // a tree, built by the method of this work
   bool picture = false;             // a picture of the tree (`tree` is set) and the distances
 
-  // The distances are handed out for a matrix or a tree.
-  bool NeedDistances() const { return matrix || tree != TreeWork::kNone; }
+  // The distances are handed out for a table, a matrix or a tree.
+  bool NeedDistances() const { return distance_table || matrix || tree != TreeWork::kNone; }
 };
 
 // What a run asks of the pipeline.
@@ -84,7 +89,15 @@ struct RunRequest {
   RunProducts products;
   ReportHeadings headings;
   MachineLimits machine;
+  MissingTexts missing;  // the texts read as missing values: none by default
+  int min_common = 1;    // with missing values, the least number of traits
+                         // two varieties share for a distance (pipeline_gaps.h)
 };
+
+// The memory plan's shape of a run of `request` in `arithmetic`: its
+// products, threads and stacks (the bytes a reader holds are the read
+// stage's to add).
+RunShape ShapeOfRequest(const RunRequest& request, Arithmetic arithmetic);
 
 // What PlanRun found of a run's counts.
 struct RunPlan {
@@ -133,10 +146,11 @@ struct ReadOutcome {
 
 // Reads `data` by the reader request.input chooses: the counts, which
 // PlanRun judges, and only when the run fits the names and values into `c`;
-// closes `data` either way. The kyori layout is read strictly: a fault is
-// kLayoutFault, except a count of varieties below 1 (as in "0 3"), which is
-// kNoVarieties. Traits are not required in the kyori layout; a table has at
-// least one.
+// closes `data` either way. A value that is one of request.missing's texts
+// is a missing value, a quiet NaN (batch/missing_texts.h). The kyori layout
+// is read strictly: a fault is kLayoutFault, except a count of varieties
+// below 1 (as in "0 3"), which is kNoVarieties. Traits are not required in
+// the kyori layout; a table has at least one.
 //   "3 2\nA,B\nx,1 10\ny,2 30\nz,3 20\n"  -> kRead, compatible (auto)
 //   "3 2\nA,B\nx,1 10\ny,abc 30\n..."     -> kLayoutFault, line 4
 //   "v,A\nx,1\ny,2\n"                      -> kRead, accurate (auto), a table
@@ -164,17 +178,22 @@ struct Standardized {
 // (StandardizeCollection).
 Standardized StandardizeTraits(Collection& c, Arithmetic arithmetic);
 
+// A collection with missing values (NaN among its values) takes the stages
+// of batch/pipeline_gaps.h in place of StandardizeTraits and
+// ComputeRunDistances, in the accurate arithmetic.
+
 // What the distances' stage made.
 struct RunDistances {
-  ReportCells cells;              // every pair's report cell
+  ReportCells cells;              // every pair's report cell, when a report is written
   std::vector<double> distances;  // when the products need them: every pair's
                                   // distance as the report prints it before the
                                   // cut, in the triangle's order; else empty
 };
 
 // The distances of the standardized collection in the plan's arithmetic,
-// with its threads, turned into the report's cells (and kept beside them
-// for the products the request needs). Holds what DistancesMemory plans.
+// with its threads, turned into the report's cells when the report is
+// written (and kept beside them for the products the request needs); with
+// no report, only the distances. Holds what DistancesMemory plans.
 RunDistances ComputeRunDistances(const Collection& c, const RunRequest& request, const RunPlan& plan);
 
 }  // namespace kyori

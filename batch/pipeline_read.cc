@@ -29,7 +29,7 @@ ReadOutcome::Kind LayoutFaultKind(const LayoutError& error) {
 
 ReadOutcome ReadLayout(DataFile& data, const RunRequest& request, Collection& c) {
   ReadOutcome outcome;
-  StrictLayoutReader reader(data.Channel());
+  StrictLayoutReader reader(data.Channel(), request.missing);
   outcome.layout = reader.ReadCounts(c);
   if ((outcome.kind = LayoutFaultKind(outcome.layout)) != ReadOutcome::kRead) return outcome;
   outcome.plan = PlanRun(c, request);
@@ -83,7 +83,7 @@ ReadOutcome ReadTableBytes(std::string_view bytes, std::uint64_t held, TableDeli
   outcome.plan = PlanRun(TableCounts(shape), request,
                          {true, TableReadingBytes(held, static_cast<int>(shape.rows))});
   if ((outcome.kind = RefusalOf(outcome.plan.verdict)) != ReadOutcome::kRead) return outcome;
-  outcome.table_read = FillTableFile(bytes, outcome.table_read, c);
+  outcome.table_read = FillTableFile(bytes, outcome.table_read, c, request.missing);
   if (!outcome.table_read.ok()) {
     outcome.kind = ReadOutcome::kTableFault;
   } else if (shape.rows == 1) {

@@ -1,6 +1,7 @@
 #include "batch/strict_layout_reader.h"
 
 #include <algorithm>
+#include <limits>
 #include <string>
 #include <string_view>
 #include <utility>
@@ -102,6 +103,11 @@ bool StrictLayoutReader::ReadValue(const Place& place, const Collection& c, doub
     return FailEmpty(LayoutErrorKind::kEmptyValue, place, c);
   }
   in_run_ = false;
+  if (missing_.Holds(text)) {
+    *value = std::numeric_limits<double>::quiet_NaN();
+    causes_.NoteValue(scanner_, place.variety);
+    return true;
+  }
   const LayoutNumber number = ReadLayoutNumber(text);
   *value = number.value;
   if (number.kind == NumberText::kNumber) {
@@ -200,8 +206,8 @@ void StrictLayoutReader::Blame(LayoutCause cause, std::int64_t line, std::string
   error_.cause_text = Cut(text);
 }
 
-LayoutError ReadStrictCollection(std::int32_t channel, Collection& c) {
-  StrictLayoutReader reader(channel);
+LayoutError ReadStrictCollection(std::int32_t channel, Collection& c, const MissingTexts& missing) {
+  StrictLayoutReader reader(channel, missing);
   LayoutError error = reader.ReadCounts(c);
   if (error.ok()) error = reader.ReadBody(c);
   return error;

@@ -20,6 +20,14 @@
 // Example: "2 1\nA\nx,1\ny,abc\n" gives counts 2 and 1, then the error
 // {kNotANumber, line 4, variety 2 "y", trait 1 "A", found "abc"}.
 //
+// Given a list of missing texts (batch/missing_texts.h), a value field that
+// is one of them is a missing value, a quiet NaN, where the dialogue reads a
+// number ("-" as -0, "." and "NA" as 0) and the reading without a list
+// finds no number. An empty field stays the error above whatever the list.
+// Without a list, as by default, every value is a number.
+//   StrictLayoutReader reader(channel, MissingTexts::Usual());
+//   "3 1\nA\nx,1\ny,NA\nz,-\n" -> values 1 NaN NaN
+//
 // It streams: one field at a time from the channel's read-ahead, no memory
 // per field but the names' own.
 #ifndef KYORI_BATCH_STRICT_LAYOUT_READER_H_
@@ -31,13 +39,16 @@
 #include "batch/layout_causes.h"
 #include "batch/layout_error.h"
 #include "batch/layout_fields.h"
+#include "batch/missing_texts.h"
 
 namespace kyori {
 
 class StrictLayoutReader {
  public:
-  // Reads from `channel`, open for reading, from where it stands.
-  explicit StrictLayoutReader(std::int32_t channel) : scanner_(channel) {}
+  // Reads from `channel`, open for reading, from where it stands; the texts
+  // of `missing` are read as missing values.
+  explicit StrictLayoutReader(std::int32_t channel, const MissingTexts& missing = {})
+      : scanner_(channel), missing_(missing) {}
   StrictLayoutReader(const StrictLayoutReader&) = delete;
   StrictLayoutReader& operator=(const StrictLayoutReader&) = delete;
 
@@ -71,6 +82,7 @@ class StrictLayoutReader {
   LayoutError Result();
 
   FieldScanner scanner_;
+  MissingTexts missing_;
   CauseTracker causes_;
   // The first of the empty fields ended by line ends read last in a row: if
   // only blanks and line ends follow them, the file ends there.
@@ -81,7 +93,7 @@ class StrictLayoutReader {
 };
 
 // Both steps at once, for callers that check no count in between.
-LayoutError ReadStrictCollection(std::int32_t channel, Collection& c);
+LayoutError ReadStrictCollection(std::int32_t channel, Collection& c, const MissingTexts& missing = {});
 
 }  // namespace kyori
 

@@ -2,6 +2,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <limits>
 #include <string>
 #include <unordered_map>
 #include <utility>
@@ -17,8 +18,9 @@ namespace {
 // first fault is kept in error_.
 class TableFiller {
  public:
-  TableFiller(std::string_view body, const TableFormat& format, const TableShape& shape, Collection& c)
-      : cells_(body, format.delimiter), format_(format), shape_(shape), c_(c) {}
+  TableFiller(std::string_view body, const TableFormat& format, const TableShape& shape, Collection& c,
+              const MissingTexts& missing)
+      : cells_(body, format.delimiter), format_(format), shape_(shape), c_(c), missing_(missing) {}
 
   TableError Fill() {
     Allocate();
@@ -85,8 +87,9 @@ class TableFiller {
   }
 
   bool TakeValue(double* slot, std::int64_t column) {
-    switch (ClassifyValueCell(cells_.Cell(), format_.decimal_mark, slot)) {
+    switch (ClassifyValueCell(cells_.Cell(), format_.decimal_mark, missing_, slot)) {
       case ValueCellKind::kNumber: return true;
+      case ValueCellKind::kMissing: *slot = std::numeric_limits<double>::quiet_NaN(); return true;
       case ValueCellKind::kEmpty: return CellFault(TableErrorKind::kEmptyValue, column);
       case ValueCellKind::kTooLarge: return CellFault(TableErrorKind::kNumberTooLarge, column);
       case ValueCellKind::kOther: break;
@@ -128,6 +131,7 @@ class TableFiller {
   const TableFormat& format_;
   const TableShape& shape_;
   Collection& c_;
+  const MissingTexts& missing_;
   std::unordered_map<std::string_view, std::int64_t> seen_;  // name -> its line; views into c_'s names
   TableError error_;
 };
@@ -135,8 +139,8 @@ class TableFiller {
 }  // namespace
 
 TableError FillTable(std::string_view body, const TableFormat& format, const TableShape& shape,
-                     Collection& collection) {
-  return TableFiller(body, format, shape, collection).Fill();
+                     Collection& collection, const MissingTexts& missing) {
+  return TableFiller(body, format, shape, collection, missing).Fill();
 }
 
 }  // namespace kyori

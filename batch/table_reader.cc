@@ -26,12 +26,13 @@ TableRead MeasureTableFile(std::string_view bytes, TableDelimiter choice) {
   return read;
 }
 
-TableRead FillTableFile(std::string_view bytes, const TableRead& measured, Collection& collection) {
+TableRead FillTableFile(std::string_view bytes, const TableRead& measured, Collection& collection,
+                        const MissingTexts& missing) {
   collection = Collection{};
   TableRead read = measured;
   if (!read.ok()) return read;
   if (read.format.byte_order_mark) bytes.remove_prefix(std::min(bytes.size(), kUtf8Mark.size()));
-  read.error = FillTable(bytes, read.format, read.shape, collection);
+  read.error = FillTable(bytes, read.format, read.shape, collection, missing);
   if (!read.ok()) collection = Collection{};
   if (read.ok()) {
     collection.name_encoding =
@@ -40,8 +41,9 @@ TableRead FillTableFile(std::string_view bytes, const TableRead& measured, Colle
   return read;
 }
 
-TableRead ReadTable(std::string_view bytes, TableDelimiter choice, Collection& collection) {
-  return FillTableFile(bytes, MeasureTableFile(bytes, choice), collection);
+TableRead ReadTable(std::string_view bytes, TableDelimiter choice, Collection& collection,
+                    const MissingTexts& missing) {
+  return FillTableFile(bytes, MeasureTableFile(bytes, choice), collection, missing);
 }
 
 bool FirstFieldIsNumber(std::string_view bytes) {

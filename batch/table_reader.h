@@ -18,6 +18,13 @@
 // line break: they name the rows of the report, one line each, and the
 // leaves of a tree.
 //
+// A value cell may also hold a text that stands for a missing value, when
+// the caller gives a list of them (batch/missing_texts.h): the value is then
+// a quiet NaN. Without a list, as by default, every value cell holds a
+// number; with MissingTexts::Usual() an empty cell, "NA", "N/A", "#N/A",
+// "NaN", ".", "-" and "?" are missing, and a list of the caller's own
+// replaces that one.
+//
 // At most kTableMaxCount varieties and kTableMaxCount traits, names of at
 // most kTableMaxNameBytes. The bytes are
 // read twice, once for the shape of the table and once for its cells, so
@@ -38,6 +45,7 @@
 #include <string_view>
 
 #include "batch/collection.h"
+#include "batch/missing_texts.h"
 #include "batch/table_delimiter.h"
 #include "batch/table_error.h"
 #include "batch/table_format.h"
@@ -66,11 +74,16 @@ TableRead MeasureTableFile(std::string_view bytes, TableDelimiter choice);
 // MeasureTableFile of the same bytes) describes, into `collection`, which is
 // replaced; on a fault it is left empty. Returns `measured` with the fault,
 // if any; given a failed measure, returns it and leaves the collection empty.
-TableRead FillTableFile(std::string_view bytes, const TableRead& measured, Collection& collection);
+// The texts of `missing` are read as missing values.
+TableRead FillTableFile(std::string_view bytes, const TableRead& measured, Collection& collection,
+                        const MissingTexts& missing = {});
 
 // Both steps: the whole of a table file's `bytes` into `collection`, which
 // is replaced; on a fault it is left empty.
-TableRead ReadTable(std::string_view bytes, TableDelimiter choice, Collection& collection);
+//   ReadTable("v,a\nx,1\ny,NA\n", kAuto, c, MissingTexts::Usual()) -> values 1 NaN
+//   ReadTable("v,a\nx,1\ny,NA\n", kAuto, c)                        -> kNotANumber
+TableRead ReadTable(std::string_view bytes, TableDelimiter choice, Collection& collection,
+                    const MissingTexts& missing = {});
 
 // Whether the first field of `bytes` is a number (IsNumberNotation), as in
 // a data file that starts with its two counts rather than a header row. The

@@ -120,6 +120,12 @@ ValueCellKind ClassifyValueCell(std::string_view cell, char decimal_mark, double
   return ValueCellKind::kNumber;
 }
 
+ValueCellKind ClassifyValueCell(std::string_view cell, char decimal_mark, const MissingTexts& missing,
+                                double* value) {
+  if (missing.Holds(TrimBlanks(cell))) return ValueCellKind::kMissing;
+  return ClassifyValueCell(cell, decimal_mark, value);
+}
+
 bool IsNumberNotation(std::string_view text) {
   double ignored;
   const ValueCellKind kind = ClassifyValueCell(text, '.', &ignored);

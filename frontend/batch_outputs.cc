@@ -11,6 +11,15 @@ bool WriteOne(OutputKind kind, const OutputSources& from, OutputFile& file) {
     case OutputKind::kReport:
       WriteCollectionReport(from.c, from.cells, from.headings, from.jobs, file.Writer());
       break;
+    case OutputKind::kDistanceTable:
+      if (!WriteDistanceTable(from.analyses.distances.condensed, from.c.variety_names, from.table, from.jobs,
+                              file.Writer())) {
+        return false;
+      }
+      break;
+    case OutputKind::kValuesTable:
+      if (!WriteValuesTable(from.c, from.table, from.jobs, file.Writer())) return false;
+      break;
     case OutputKind::kPhylip:
       WriteAnalysisFile(from.analyses, AnalysisFile::kMatrix, file.Stream());
       break;
@@ -33,11 +42,24 @@ RunOutputs OutputsOf(const CommandLine& line) {
     outputs.names.push_back({option, name});
     outputs.kinds.push_back(kind);
   };
-  add("OUTPUT", line.files[1], OutputKind::kReport);
+  add("OUTPUT", line.files[1],
+      line.format == OutputFormat::kReport ? OutputKind::kReport : OutputKind::kDistanceTable);
+  add("--standardized", line.standardized, OutputKind::kValuesTable);
   add("--phylip", line.phylip, OutputKind::kPhylip);
   add("--tree", line.tree, OutputKind::kTree);
   add("--svg", line.svg, OutputKind::kPicture);
   return outputs;
+}
+
+TableStyle TableStyleOf(OutputFormat format, NameEncoding names) {
+  TableStyle style;
+  style.delimiter = format == OutputFormat::kTsv ? '\t' : ',';
+  switch (names) {
+    case NameEncoding::kUtf8: style.names = NamesEncoding::kUtf8; break;
+    case NameEncoding::kCp932: style.names = NamesEncoding::kCp932; break;
+    case NameEncoding::kEach: style.names = NamesEncoding::kDetect; break;
+  }
+  return style;
 }
 
 int WriteOutputs(const RunOutputs& outputs, const OutputSources& sources, OutputSet& files) {

@@ -1,9 +1,13 @@
 // The files a batch run writes, and what each is made from: OUTPUT (the
-// report), then the matrix (--phylip), the tree (--tree) and the picture
-// (--svg) when asked, written into one OutputSet (frontend/output_set.h).
+// report, or the distances' table by --format), then the standardized
+// values' table (--standardized), the matrix (--phylip), the tree (--tree)
+// and the picture (--svg) when asked, written into one OutputSet
+// (frontend/output_set.h). Both tables are CSV unless --format=tsv.
 //
 // Example: `kyori --svg=p.svg --tree=t.nwk in.txt out.txt` writes
-//   {OUTPUT "out.txt" kReport, --tree "t.nwk" kTree, --svg "p.svg" kPicture}.
+//   {OUTPUT "out.txt" kReport, --tree "t.nwk" kTree, --svg "p.svg" kPicture};
+// `kyori --format=tsv --standardized=z.tsv in.txt d.tsv` writes
+//   {OUTPUT "d.tsv" kDistanceTable, --standardized "z.tsv" kValuesTable}.
 #ifndef KYORI_FRONTEND_BATCH_OUTPUTS_H_
 #define KYORI_FRONTEND_BATCH_OUTPUTS_H_
 
@@ -11,6 +15,8 @@
 
 #include "batch/collection.h"
 #include "batch/collection_report.h"
+#include "batch/name_encoding.h"
+#include "batch/table_writer.h"
 #include "frontend/batch_analyses.h"
 #include "frontend/command_line.h"
 #include "frontend/output_set.h"
@@ -18,7 +24,7 @@
 namespace kyori {
 
 // What each output of a run is.
-enum class OutputKind { kReport, kPhylip, kTree, kPicture };
+enum class OutputKind { kReport, kDistanceTable, kValuesTable, kPhylip, kTree, kPicture };
 
 // The outputs, in the order they are named in messages: names[k] is of
 // kind kinds[k].
@@ -30,13 +36,19 @@ struct RunOutputs {
 // OUTPUT (line.files[1]), then each file an option asks for.
 RunOutputs OutputsOf(const CommandLine& line);
 
+// The style of the run's tables: tab-separated for --format=tsv, else
+// comma-separated; the names read by the encoding the data file's reader
+// found (`names`).
+TableStyle TableStyleOf(OutputFormat format, NameEncoding names);
+
 // What the outputs are made from.
 struct OutputSources {
   const Collection& c;        // standardized
   const ReportCells& cells;
   const ReportHeadings& headings;
-  const Analyses& analyses;   // for the matrix, the tree and the picture
-  int jobs;                   // threads for the report
+  const Analyses& analyses;   // for the distances' table, the matrix, the tree and the picture
+  TableStyle table;           // for the tables
+  int jobs;                   // threads for the report and the tables
 };
 
 // Writes every output into its file of `files` (opened for `outputs`), those

@@ -40,6 +40,9 @@ RunRequest RequestOf(const CommandLine& line, int jobs) {
   request.input = line.input;
   request.arithmetic = line.arithmetic;
   request.jobs = jobs;
+  request.products.report = line.format == OutputFormat::kReport;
+  request.products.distance_table = !request.products.report;
+  request.products.values_table = !line.standardized.empty();
   request.products.matrix = !line.phylip.empty();
   request.products.picture = !line.svg.empty();
   if (!line.tree.empty() || request.products.picture) request.products.tree = TreeWorkOf(line.method);
@@ -204,7 +207,8 @@ int RunStages(const BatchRun& run, DataFile& data, const RunOutputs& planned, Ou
   if (const int analyzed = Analyze(run, c, std::move(distances.distances), jobs, analyses); analyzed != kDone) {
     return analyzed;
   }
-  const OutputSources sources{c, distances.cells, run.request.headings, analyses, jobs};
+  const OutputSources sources{c, distances.cells, run.request.headings, analyses,
+                              TableStyleOf(run.line.format, c.name_encoding), jobs};
   const int failed = WriteOutputs(planned, sources, outputs);
   if (failed >= 0) {
     return Fail(About(run, planned.names[static_cast<std::size_t>(failed)].name).Say("writing failed", texts::kJaWriteFailed));

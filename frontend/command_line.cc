@@ -31,6 +31,8 @@ constexpr std::pair<ArithmeticChoice, std::string_view> kArithmetics[] = {
 constexpr std::pair<InputChoice, std::string_view> kInputs[] = {
     {InputChoice::kAuto, "auto"}, {InputChoice::kLayout, "kyori"}, {InputChoice::kCsv, "csv"},
     {InputChoice::kTsv, "tsv"}};
+constexpr std::pair<OutputFormat, std::string_view> kFormats[] = {
+    {OutputFormat::kReport, "report"}, {OutputFormat::kCsv, "csv"}, {OutputFormat::kTsv, "tsv"}};
 
 // The choice `value` names in `choices`; false (and `choice` as it was)
 // when it names none.
@@ -66,14 +68,18 @@ bool Assign(std::string_view name, const std::string& value, CommandLine& line) 
   if (name == "--arithmetic") return ParseChoice(value, kArithmetics, line.arithmetic);
   if (name == "--method") return ParseChoice(value, kTreeMethods, line.method);
   if (name == "--jobs") return ParseJobs(value, line.jobs);
-  std::string& file = name == "--tree" ? line.tree : name == "--phylip" ? line.phylip : line.svg;
+  if (name == "--format") return ParseChoice(value, kFormats, line.format);
+  std::string& file = name == "--tree"           ? line.tree
+                      : name == "--phylip"       ? line.phylip
+                      : name == "--standardized" ? line.standardized
+                                                 : line.svg;
   file = value;
   return !value.empty();
 }
 
 bool TakesValue(std::string_view name) {
   return OneOf(name, {"--console", "--encoding", "--input", "--arithmetic", "--method", "--jobs", "--tree",
-                      "--phylip", "--svg"});
+                      "--phylip", "--svg", "--format", "--standardized"});
 }
 
 }  // namespace

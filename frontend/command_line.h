@@ -30,6 +30,10 @@ namespace kyori {
 // are copied as bytes whatever it is.
 enum class HeadingEncoding { kCp932, kUtf8 };
 
+// What OUTPUT holds (--format): the report, or the distances as a square
+// table, comma- or tab-separated (batch/table_writer.h).
+enum class OutputFormat { kReport, kCsv, kTsv };
+
 // How the tree is built (--method): one of the four linkages, or neighbor
 // joining.
 enum class TreeMethod { kAverage, kSingle, kComplete, kWard, kNeighborJoining };
@@ -54,6 +58,8 @@ struct CommandLine {
   std::string tree;                      // Newick file, empty for none
   std::string phylip;                    // PHYLIP matrix file, empty for none
   std::string svg;                       // picture, empty for none
+  OutputFormat format = OutputFormat::kReport;  // report | csv | tsv
+  std::string standardized;              // the standardized values' table, empty for none
   int jobs = 0;                          // threads; 0: the machine's cores
   bool batch_options = false;            // an option that only batch mode uses was given
   std::vector<std::string> files;

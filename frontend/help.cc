@@ -11,7 +11,8 @@ std::string HelpText() {
 Reads the data file DATA, standardizes every trait to mean 0 and standard
 deviation 1 (divisor n - 1), computes the Euclidean distance between every
 pair of varieties and writes the standardized data and the distance table
-to OUTPUT, with the same bytes the dialogue writes into its output file.
+to OUTPUT, with the same bytes the dialogue writes into its output file
+(or, by --format, the distances as a CSV or TSV table).
 No questions; nothing is written on success. `-` as DATA reads standard
 input, `-` as OUTPUT writes standard output. OUTPUT is written to a
 temporary file and renamed when complete; OUTPUT naming DATA is refused.
@@ -35,6 +36,13 @@ Options:
                           usual digits, with a warning for each trait whose
                           spread they miss by more than 0.1 %; accurate:
                           double precision throughout
+      --format=FORM       report (default), csv or tsv: what OUTPUT holds; csv
+                          and tsv: the distances as a square table, a header
+                          row of the names, then each variety's name and its
+                          distances (UTF-8 with a byte-order mark, CR LF)
+      --standardized=FILE the standardized values as a table of the same
+                          shape, trait names in the header: tab-separated
+                          with --format=tsv, else comma-separated
       --tree=FILE         a tree of the varieties in Newick (UTF-8)
       --method=METHOD     average (default, UPGMA), single, complete, ward, nj
       --phylip=FILE       the distance matrix in PHYLIP's square format

@@ -7,9 +7,11 @@
 // plus 1); then n names, each a 1-byte length L and L bytes (any bytes,
 // cut to what is there); then one byte per pair (i < j, in condensed order)
 // whose value / 16 is the distance, so ties and zeros are common; pairs the
-// input does not reach are 1.
+// input does not reach are 1. The pairs of byte 255 are drawn a second time
+// as pairs without a distance (NaN; SvgOptions::pairs_without_distance).
 //
-// Checks: the SVG is well-formed XML by a small checker of its own (valid
+// Checks: the SVG, with and without the pairs that have no distance, is
+// well-formed XML by a small checker of its own (valid
 // UTF-8, no control bytes but line ends, tags nested and closed, one root,
 // no raw "<" or "&" in text or attribute values but for entities); the
 // Newick reads back with newick_reader.h into n leaves whose names are the
@@ -18,6 +20,7 @@
 #ifndef KYORI_FUZZ_FUZZ_SVG_H_
 #define KYORI_FUZZ_FUZZ_SVG_H_
 
+#include <limits>
 #include <set>
 #include <sstream>
 #include <string>
@@ -147,6 +150,15 @@ inline const char* DrawTrees(std::string_view bytes) {
   options.title = names[0];
   if (!WriteSvg(tree, d, names, options, svg)) return "the picture was refused";
   if (const char* problem = XmlProblem(svg.str())) return problem;
+
+  Distances gapped = d;
+  for (double& v : gapped.condensed) {
+    if (v == 255 / 16.0) v = std::numeric_limits<double>::quiet_NaN();
+  }
+  std::ostringstream gapped_svg;
+  options.pairs_without_distance = true;
+  if (!WriteSvg(tree, gapped, names, options, gapped_svg)) return "the picture with gaps was refused";
+  if (const char* problem = XmlProblem(gapped_svg.str())) return problem;
 
   std::ostringstream newick;
   WriteNewick(tree, names, newick);

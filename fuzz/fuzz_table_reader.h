@@ -1,13 +1,16 @@
 // One input of the table-reader fuzz target: any bytes read as a table file.
 //
 // Layout of an input: byte 0 picks the delimiter choice (its low two bits:
-// 0 and 3 auto, 1 csv, 2 tsv); every byte after it is the file.
+// 0 and 3 auto, 1 csv, 2 tsv) and, by its bit 2, reading with the usual
+// missing texts (MissingTexts::Usual()); every byte after it is the file.
 //
 // Checks: a table that is read has 1 to 32767 varieties and traits, storage
-// of exactly that size, finite values, variety names that are not empty,
+// of exactly that size, finite values (or the quiet NaN of a missing value
+// when read with the list), variety names that are not empty,
 // not repeated and without line breaks, and a delimiter and decimal mark
 // that go together; reading it again with the choice that names its
-// delimiter (tsv for a tab, else csv) gives the same table, bit for bit. A
+// delimiter (tsv for a tab, else csv) gives the same table, bit for bit; a
+// table read without the list is read the same with it. A
 // fault leaves the collection empty, has a line (0 only for an empty file)
 // within the file's lines, and texts cut to their limit. Once the
 // collections are released, the count of live texts is what it was before.
@@ -22,6 +25,7 @@
 #include <string_view>
 
 #include "batch/collection.h"
+#include "batch/missing_texts.h"
 #include "batch/table_lines.h"
 #include "batch/table_reader.h"
 #include "text/byte_string.h"
@@ -43,7 +47,7 @@ inline bool SameTables(const Collection& a, const Collection& b) {
 }
 
 // Returns nullptr when a table that was read holds, else what went wrong.
-inline const char* CheckTable(const TableRead& read, const Collection& c) {
+inline const char* CheckTable(const TableRead& read, const Collection& c, bool missing) {
   if (c.varieties < 1 || c.varieties > kTableMaxCount || c.traits < 1 || c.traits > kTableMaxCount) {
     return "a table was read with counts out of range";
   }
@@ -54,7 +58,7 @@ inline const char* CheckTable(const TableRead& read, const Collection& c) {
     return "a table's storage does not match its counts";
   }
   for (const double value : c.values) {
-    if (!std::isfinite(value)) return "a table holds a value that is not finite";
+    if (!std::isfinite(value) && !(missing && std::isnan(value))) return "a table holds a value that is not finite";
   }
   std::set<std::string_view> names;
   for (const ByteString& name : c.variety_names) {
@@ -89,6 +93,8 @@ inline const char* ReadTableInput(std::string_view input) {
   constexpr TableDelimiter kChoices[4] = {TableDelimiter::kAuto, TableDelimiter::kCsv, TableDelimiter::kTsv,
                                           TableDelimiter::kAuto};
   const TableDelimiter choice = kChoices[static_cast<unsigned char>(input[0]) & 3u];
+  const bool missing = (static_cast<unsigned char>(input[0]) & 4u) != 0;
+  const MissingTexts texts = missing ? MissingTexts::Usual() : MissingTexts();
   const std::string_view file = input.substr(1);
   InitRuntime();
   const int32_t live_before = LiveByteStringCount();
@@ -96,15 +102,20 @@ inline const char* ReadTableInput(std::string_view input) {
   const char* failure = nullptr;
   {
     Collection table;
-    const TableRead read = ReadTable(file, choice, table);
+    const TableRead read = ReadTable(file, choice, table, texts);
     if (!read.ok()) {
       failure = CheckFault(read.error, file, table);
-    } else if ((failure = CheckTable(read, table)) == nullptr) {
+    } else if ((failure = CheckTable(read, table, missing)) == nullptr) {
       Collection again;
       const TableDelimiter named = read.format.delimiter == '\t' ? TableDelimiter::kTsv : TableDelimiter::kCsv;
-      const TableRead second = ReadTable(file, named, again);
+      const TableRead second = ReadTable(file, named, again, texts);
       if (!second.ok() || second.format.delimiter != read.format.delimiter || !SameTables(table, again)) {
         failure = "the choice that names the delimiter reads another table";
+      }
+      Collection listed;
+      if (failure == nullptr && !missing &&
+          (!ReadTable(file, choice, listed, MissingTexts::Usual()).ok() || !SameTables(table, listed))) {
+        failure = "the usual missing texts change a table that holds none of them";
       }
     }
   }

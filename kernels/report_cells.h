@@ -6,6 +6,13 @@
 // Examples (standardized): 1.234567891 -> "1.234567", -0.5 -> "-0.5",
 // 0 -> "0.000000", 0.00002 ("2.00000000000000e-05") -> "2.000000".
 // Examples (distance): 0.000001 -> "0.000000", 2.5 -> "2.5".
+//
+// Where the data have missing values, a NaN is one of them (a standardized
+// value) or a pair without a distance, and its cell is "NA" instead
+// (NanCell::kMissing). "NA" is not padded: a cell is as long as its text
+// ("2.5" takes 3 characters), and the report's columns are found by the
+// blanks between the cells, as a spreadsheet imports them with the blank as
+// the delimiter; padding would add empty columns there.
 #ifndef KYORI_KERNELS_REPORT_CELLS_H_
 #define KYORI_KERNELS_REPORT_CELLS_H_
 
@@ -20,6 +27,12 @@ inline constexpr std::string_view kZeroCell = "0.000000";
 
 enum class ZeroRule { kStandardized, kDistance };
 
+// The cell of a NaN: the zero cell, as the dialogue writes a NaN that comes
+// of arithmetic beyond the doubles; or kMissingCell, where a NaN is a
+// missing value.
+enum class NanCell { kZero, kMissing };
+inline constexpr std::string_view kMissingCell = "NA";
+
 bool PrintsAsZero(double value, ZeroRule rule);
 
 // One cell as written; the blank after it is not held.
@@ -28,21 +41,26 @@ struct FormattedCell {
   uint8_t length;
 };
 
-// The cell of `value` whose general text is text[0 .. length).
-FormattedCell CellFor(double value, ZeroRule rule, const char* text, int length);
+// The cell of `value` whose general text is text[0 .. length) (for a NaN
+// with NanCell::kMissing the text is not read).
+FormattedCell CellFor(double value, ZeroRule rule, const char* text, int length, NanCell nan = NanCell::kZero);
 
 // A distance cell in four bytes: its at most 8 characters, each one of
 // "0123456789.-e+" (all that a cell of a distance can hold), as 4-bit codes,
 // the first character in the lowest bits; a code of 15 ends a shorter cell.
-// PackCell returns false for a cell holding any other character.
-// Examples: "2.5" -> 0xFFFFF5A2; "0.000000" -> 0x000000A0.
+// The one code left, 14, stands for the whole cell "NA" (kPackedMissingCell):
+// no character has it, so no number's cell packs to it. PackCell returns
+// false for a cell holding any other character.
+// Examples: "2.5" -> 0xFFFFF5A2; "0.000000" -> 0x000000A0; "NA" -> 0xFFFFFFFE.
+inline constexpr uint32_t kPackedMissingCell = 0xFFFFFFFEu;
 bool PackCell(const FormattedCell& cell, uint32_t* packed);
 // Writes the cell's characters at `out`; returns the end.
 char* UnpackCell(uint32_t packed, char* out);
 
 // Writes the cells of values[0 .. count), each followed by one blank, at
 // `out` (room for count * (CellWidth + 1) bytes); returns the end.
-char* AppendCells(const double* values, int count, ZeroRule rule, char* out);
+//   {1.5, NaN, -0.25}, kStandardized, kMissing -> "1.5 NA -0.25 "
+char* AppendCells(const double* values, int count, ZeroRule rule, char* out, NanCell nan = NanCell::kZero);
 
 }  // namespace kyori
 

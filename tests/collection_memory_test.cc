@@ -5,21 +5,35 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstdint>
+
+#include "batch/collection_report.h"
+#include "batch/gapped_distances.h"
 
 namespace kyori {
 namespace {
 
 constexpr std::uint64_t kStack = (std::uint64_t{8} << 20) + 4096;
 
-RunShape Shape(Arithmetic arithmetic, bool matrix, TreeWork tree, bool picture, int jobs = 1) {
+RunShape Shape(Arithmetic arithmetic, bool matrix, TreeWork tree, bool picture, int jobs = 1, bool gaps = false) {
   RunShape shape;
+  shape.gaps = gaps;
   shape.arithmetic = arithmetic;
   shape.matrix = matrix;
   shape.tree = tree;
   shape.picture = picture;
   shape.jobs = jobs;
   shape.thread_stack_bytes = kStack;
+  return shape;
+}
+
+// `shape` writing CSV or TSV tables: the distances' table instead of the
+// report, and the standardized values' table.
+RunShape Tables(RunShape shape, bool distance_table, bool values_table) {
+  shape.report = !distance_table;
+  shape.distance_table = distance_table;
+  shape.values_table = values_table;
   return shape;
 }
 
@@ -57,15 +71,59 @@ TEST(CollectionMemoryTest, BytesAPairAtThePeakOfEachCombination) {
       // and the two working matrices of neighbour-joining
       {"compatible, nj", Shape(kC, false, TreeWork::kNeighborJoining, false), 28},
       {"accurate, nj, picture", Shape(kA, false, TreeWork::kNeighborJoining, true), 28},
+      // with gaps, the accurate arithmetic's, whatever the shape says
+      {"gaps", Shape(kC, false, TreeWork::kNone, false, 1, true), 12},
+      {"gaps, average linkage", Shape(kC, false, TreeWork::kChain, false, 1, true), 20},
+      // the distances' table instead of the report: no cells; compatible
+      // roots taken beside the squares, accurate roots handed over
+      {"compatible, distances' table", Tables(Shape(kC, false, TreeWork::kNone, false), true, false), 12},
+      {"accurate, distances' table", Tables(Shape(kA, false, TreeWork::kNone, false), true, true), 8},
+      {"accurate, distances' table, matrix", Tables(Shape(kA, true, TreeWork::kNone, false), true, false), 8},
+      {"accurate, distances' table, average linkage", Tables(Shape(kA, false, TreeWork::kChain, false), true, false),
+       16},
+      // the values' table beside the report holds nothing a pair
+      {"compatible, values' table", Tables(Shape(kC, false, TreeWork::kNone, false), false, true), 4},
   };
   for (const auto& c : cases) {
     EXPECT_NEAR(BytesAPair(c.shape), c.bytes, 0.1) << c.name;
   }
 }
 
+// The tables' writers are counted: with few varieties and many traits, the
+// values' table (rows of up to 25 bytes a value) holds more than the report
+// (rows of 9) or the distances.
+TEST(CollectionMemoryTest, TheTablesWritersAreCounted) {
+  for (const Arithmetic arithmetic : {Arithmetic::kCompatible, Arithmetic::kAccurate}) {
+    const RunShape plain = Shape(arithmetic, false, TreeWork::kNone, false, 4);
+    EXPECT_GT(PeakBytes(100, 30000, Tables(plain, false, true)), PeakBytes(100, 30000, plain));
+    EXPECT_GT(PeakBytes(100, 30000, Tables(plain, true, false)), PeakBytes(100, 30000, plain));
+  }
+}
+
 TEST(CollectionMemoryTest, TheHeadersExample) {
   EXPECT_EQ(PeakBytes(8000, 1, Shape(Arithmetic::kAccurate, false, TreeWork::kNone, false)), 419794752u);
   EXPECT_EQ(PeakBytes(8000, 1, Shape(Arithmetic::kAccurate, false, TreeWork::kChain, false)), 679682624u);
+}
+
+// With gaps the triangle's stage holds what the accurate one does, and
+// the present values of a trait and the masks of present traits beside it.
+TEST(CollectionMemoryTest, GapsAddTheirWorkingRoomToTheAccurateTriangle) {
+  const TriangleMemory gapped = GappedDistancesMemory(8000, 1, false, 1);
+  EXPECT_EQ(gapped.peak, 384704128u);
+  EXPECT_EQ(gapped.kept, 127984000u);
+  EXPECT_EQ(gapped.peak - DistancesMemory(8000, Arithmetic::kAccurate, false, 1).peak, 8000u * 8);
+  // Many traits and threads: the sums and masks exceed the chunk buffers.
+  const TriangleMemory wide = GappedDistancesMemory(5000, 20000, true, 8);
+  EXPECT_EQ(wide.peak, 5000ull * 4999 / 2 * 12 + 5000 * 8 + GappedDistancesWorkingBytes(5000, 20000, 8));
+  EXPECT_GT(GappedDistancesWorkingBytes(5000, 20000, 8), PackCellsBufferBytes(8));
+  EXPECT_EQ(wide.kept, 5000ull * 4999 / 2 * 12);
+  const RunShape shape = Shape(Arithmetic::kCompatible, false, TreeWork::kNone, false, 8, true);
+  RunShape accurate = shape;
+  accurate.gaps = false;
+  accurate.arithmetic = Arithmetic::kAccurate;
+  EXPECT_EQ(PeakBytes(5000, 20000, shape) - PeakBytes(5000, 20000, accurate),
+            GappedDistancesWorkingBytes(5000, 20000, 8) + 5000 * 8 -
+                std::max(DistanceSumsBytes(5000, Arithmetic::kAccurate, 8), PackCellsBufferBytes(8)));
 }
 
 TEST(CollectionMemoryTest, EachThreadAddsAtLeastItsStack) {

@@ -13,6 +13,7 @@
 
 #include <cmath>
 #include <cstring>
+#include <limits>
 #include <string>
 #include <vector>
 
@@ -20,6 +21,8 @@
 #include "batch/collection_arithmetic.h"
 #include "batch/collection_reader.h"
 #include "batch/collection_report.h"
+#include "batch/gapped_distances.h"
+#include "batch/missing_values.h"
 #include "io/channels.h"
 #include "io/file_writer.h"
 #include "platform/platform.h"
@@ -55,8 +58,8 @@ class CollectionPipelineTest : public ::testing::Test {
   }
 
   // The whole report of a standardized collection and its triangle.
-  std::string Report(const Collection& c, DistanceTriangle& d, int jobs) {
-    const ReportCells cells = PackCells(d, nullptr, jobs);
+  std::string Report(const Collection& c, DistanceTriangle& d, int jobs, NanCell nan = NanCell::kZero) {
+    const ReportCells cells = PackCells(d, nullptr, jobs, nan);
     const std::string path = folder_.File("report.txt");
     const platform::FileHandle file = platform::OpenFile(path.c_str(), platform::OpenMode::kCreate);
     EXPECT_NE(file, platform::kInvalidHandle);
@@ -293,6 +296,89 @@ TEST_F(CollectionPipelineTest, KeepingTheDistancesLeavesTheCellsAsTheyAre) {
     EXPECT_EQ(distances, expected);
     EXPECT_TRUE(kept.square_bits.empty() && kept.roots.empty());
   }
+}
+
+// ---- Missing values
+
+// Four varieties, two traits, with gaps:
+//   A: x 1, y -, z 3, w 5     mean 3, sd 2    -> -1 NA 0 1
+//   B: x 10, y 30, z -, w 20  mean 20, sd 10  -> -1 1 NA 0
+// x-y share B: sqrt(2/1 * 4); x-z and y-w and z-w share one trait with a
+// difference of 1: sqrt(2); x-w both: sqrt(5); y-z nothing: NA.
+Collection WithGaps() {
+  const double nan = std::numeric_limits<double>::quiet_NaN();
+  Collection c;
+  c.varieties = 4;
+  c.traits = 2;
+  c.variety_count = 4;
+  c.trait_count = 2;
+  for (const char* name : {"A", "B"}) c.trait_names.push_back(TextFromBytes(name));
+  for (const char* name : {"x", "y", "z", "w"}) c.variety_names.push_back(TextFromBytes(name));
+  c.values = {1, nan, 3, 5, 10, 30, nan, 20};
+  return c;
+}
+
+TEST_F(CollectionPipelineTest, TheReportOfACollectionWithGaps) {
+  const std::string expected =
+      "H1 \r\n"
+      "-1 -1  \r\n"
+      "NA 1  \r\n"
+      "0.000000 NA  \r\n"
+      "1 0.000000  \r\n"
+      "H2 \r\n"
+      "x  0.000000 2.828427 1.414213 2.236067  \r\n"
+      "y  2.828427 0.000000 NA 1.414213  \r\n"
+      "z  1.414213 NA 0.000000 1.414213  \r\n"
+      "w  2.236067 1.414213 1.414213 0.000000  \r\n";
+  for (const int jobs : {1, 3}) {
+    SCOPED_TRACE("jobs " + std::to_string(jobs));
+    Collection c = WithGaps();
+    ASSERT_EQ(StandardizeWithGaps(c).kind, GappedTraitStop::kNone);
+    DistanceTriangle d = ComputeGappedDistances(c, 1, jobs);
+    EXPECT_EQ(Report(c, d, jobs, NanCell::kMissing), expected);
+  }
+}
+
+// Over several chunks of pairs and threads, the cells made for missing
+// values differ from the usual ones exactly where a pair has no distance,
+// and the distances kept are the triangle's, NaN where it has NaN.
+TEST_F(CollectionPipelineTest, OnlyThePairsWithoutADistanceBecomeNA) {
+  const double nan = std::numeric_limits<double>::quiet_NaN();
+  Collection c;
+  c.varieties = c.variety_count = 301;
+  c.traits = c.trait_count = 2;
+  c.values.resize(2 * 301);
+  for (int i = 0; i < 301; ++i) {
+    c.Value(i, 0) = i % 5 == 0 ? nan : i % 11;
+    c.Value(i, 1) = i % 7 == 0 ? nan : i % 13;
+  }
+  ASSERT_EQ(StandardizeWithGaps(c).kind, GappedTraitStop::kNone);
+  DistanceTriangle usual = ComputeGappedDistances(c, 1, 3);
+  ASSERT_GT(usual.Pairs(), 2 * kPairChunk);
+  const std::vector<double> expected = CondensedDistances(usual, 1);
+  const ReportCells zero_cells = PackCells(usual, nullptr, 3);
+
+  DistanceTriangle gapped = ComputeGappedDistances(c, 1, 3);
+  std::vector<double> distances;
+  const ReportCells cells = PackCells(gapped, &distances, 3, NanCell::kMissing);
+  ASSERT_EQ(cells.packed.size(), expected.size());
+  std::size_t missing = 0;
+  for (std::size_t k = 0; k < expected.size(); ++k) {
+    if (std::isnan(expected[k])) {
+      ++missing;
+      EXPECT_EQ(cells.packed[k], kPackedMissingCell) << k;
+    } else {
+      EXPECT_EQ(cells.packed[k], zero_cells.packed[k]) << k;
+    }
+  }
+  EXPECT_EQ(missing, CountNoDistances(ComputeGappedDistances(c, 1, 1), 301).pairs);
+  EXPECT_GT(missing, 0u);
+  ASSERT_EQ(distances.size(), expected.size());
+  for (std::size_t k = 0; k < expected.size(); ++k) {
+    EXPECT_EQ(std::isnan(distances[k]) ? -1.0 : distances[k], std::isnan(expected[k]) ? -1.0 : expected[k]) << k;
+  }
+  EXPECT_EQ(cells.nan, NanCell::kMissing);
+  EXPECT_EQ(zero_cells.nan, NanCell::kZero);
 }
 
 }  // namespace

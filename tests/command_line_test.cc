@@ -29,6 +29,14 @@ std::string Name(ArithmeticChoice a) {
   }
   return "?";
 }
+std::string Name(OutputFormat f) {
+  switch (f) {
+    case OutputFormat::kReport: return "report";
+    case OutputFormat::kCsv: return "csv";
+    case OutputFormat::kTsv: return "tsv";
+  }
+  return "?";
+}
 std::string Name(InputChoice i) {
   switch (i) {
     case InputChoice::kAuto: return "auto";
@@ -46,7 +54,8 @@ std::string Describe(const CommandLine& l) {
   return "help=" + std::to_string(l.help) + " version=" + std::to_string(l.version) + " console=" + Name(l.console) +
          " encoding=" + Name(l.encoding) + " input=" + Name(l.input) + " arithmetic=" + Name(l.arithmetic) +
          " method=" + TreeMethodName(l.method) + " tree=" + l.tree +
-         " phylip=" + l.phylip + " svg=" + l.svg + " jobs=" + std::to_string(l.jobs) +
+         " phylip=" + l.phylip + " svg=" + l.svg + " format=" + Name(l.format) +
+         " standardized=" + l.standardized + " jobs=" + std::to_string(l.jobs) +
          " batch_options=" + std::to_string(l.batch_options) + " files=" + files;
 }
 
@@ -111,6 +120,13 @@ TEST(CommandLineTest, LinesThatParse) {
       {With({"--phylip=m.txt"}), [](CommandLine& l) { Files(l); l.phylip = "m.txt"; l.batch_options = true; }},
       {With({"--jobs=1"}), [](CommandLine& l) { Files(l); l.jobs = 1; l.batch_options = true; }},
       {With({"--jobs=1024"}), [](CommandLine& l) { Files(l); l.jobs = 1024; l.batch_options = true; }},
+      {With({"--format=report"}), [](CommandLine& l) { Files(l); l.batch_options = true; }},
+      {With({"--format=csv"}), [](CommandLine& l) { Files(l); l.format = OutputFormat::kCsv; l.batch_options = true; }},
+      {With({"--format", "tsv"}), [](CommandLine& l) { Files(l); l.format = OutputFormat::kTsv; l.batch_options = true; }},
+      {With({"--standardized=z.csv"}), [](CommandLine& l) { Files(l); l.standardized = "z.csv"; l.batch_options = true; }},
+      {With({"--standardized", "-"}), [](CommandLine& l) { Files(l); l.standardized = "-"; l.batch_options = true; }},
+      {With({"--standardized", "--format=csv"}),
+       [](CommandLine& l) { Files(l); l.standardized = "--format=csv"; l.batch_options = true; }},
   };
   for (const Parsed& c : cases) {
     CommandLine line;
@@ -198,6 +214,15 @@ TEST(CommandLineTest, LinesThatAreRefused) {
       {With({"--input=CSV"}), UsageError::kBadValue, "--input", "CSV"},
       {With({"--input=semicolon"}), UsageError::kBadValue, "--input", "semicolon"},
       {With({"--input="}), UsageError::kBadValue, "--input", ""},
+      {With({"--format=xlsx"}), UsageError::kBadValue, "--format", "xlsx"},
+      {With({"--format=CSV"}), UsageError::kBadValue, "--format", "CSV"},
+      {With({"--format=phylip"}), UsageError::kBadValue, "--format", "phylip"},
+      {With({"--format="}), UsageError::kBadValue, "--format", ""},
+      {With({"--standardized="}), UsageError::kBadValue, "--standardized", ""},
+      {With({"--format=csv", "--format=tsv"}), UsageError::kRepeatedOption, "--format", ""},
+      {With({"--standardized=a", "--standardized", "b"}), UsageError::kRepeatedOption, "--standardized", ""},
+      {{"d.txt", "o.txt", "--standardized"}, UsageError::kMissingValue, "--standardized", ""},
+      {{"d.txt", "o.txt", "--format"}, UsageError::kMissingValue, "--format", ""},
       {With({"--tree="}), UsageError::kBadValue, "--tree", ""},
       {With({"--phylip", ""}), UsageError::kBadValue, "--phylip", ""},
       {With({"--svg="}), UsageError::kBadValue, "--svg", ""},

@@ -54,5 +54,24 @@ TEST(CondensedTest, CheckNamesTheFirstProblem) {
   }
 }
 
+// For a picture, a NaN is a pair without a distance; nothing else changes.
+TEST(CondensedTest, CheckWithGapsTakesNaNAndNothingElse) {
+  struct Case {
+    Distances d;
+    DistancesProblem expected;
+  };
+  const Case cases[] = {
+      {{2, {kNaN}}, DistancesProblem::kNone},
+      {{3, {1, kNaN, 2}}, DistancesProblem::kNone},
+      {{3, {kNaN, kInf, 1}}, DistancesProblem::kNotFinite},
+      {{3, {kNaN, -1, 1}}, DistancesProblem::kNegative},
+      {{3, {kNaN, 1}}, DistancesProblem::kWrongSize},
+      {{0, {}}, DistancesProblem::kNoVarieties},
+  };
+  for (const Case& c : cases) {
+    EXPECT_EQ(CheckDistancesWithGaps(c.d), c.expected) << DescribeProblem(c.expected);
+  }
+}
+
 }  // namespace
 }  // namespace kyori::analysis

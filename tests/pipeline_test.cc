@@ -5,6 +5,7 @@
 
 #include <gtest/gtest.h>
 
+#include <bit>
 #include <cmath>
 #include <cstdint>
 #include <filesystem>
@@ -361,6 +362,31 @@ TEST_F(PipelineTest, TheDistancesAreHandedOutOnlyForProductsThatNeedThem) {
       ASSERT_EQ(made.distances.size(), matrix ? 3u : 0u);
       for (std::size_t k = 0; k < made.distances.size(); ++k) EXPECT_NEAR(made.distances[k], roots[k], 1e-15) << k;
     }
+  }
+}
+
+// Without a report (a CSV or TSV table instead) no cells are packed; the
+// distances are those the report's run hands out, bit for bit.
+TEST_F(PipelineTest, WithoutAReportOnlyTheDistancesAreMade) {
+  for (const Arithmetic arithmetic : {Arithmetic::kCompatible, Arithmetic::kAccurate}) {
+    SCOPED_TRACE(arithmetic == Arithmetic::kAccurate ? "accurate" : "compatible");
+    std::vector<double> got[2];
+    for (const bool report : {true, false}) {
+      RunRequest request = Request(arithmetic, 2);
+      request.products.report = report;
+      request.products.distance_table = true;
+      DataFile data;
+      ASSERT_EQ(data.Open(Write(kSmall)), DataFile::Opened::kOpen);
+      Collection c;
+      const ReadOutcome read = ReadDataFile(data, request, c);
+      ASSERT_EQ(read.kind, ReadOutcome::kRead);
+      ASSERT_EQ(StandardizeTraits(c, arithmetic).stop.kind, TraitStop::kNone);
+      RunDistances made = ComputeRunDistances(c, request, read.plan);
+      EXPECT_EQ(made.cells.packed.size(), report ? 3u : 0u);
+      got[report] = std::move(made.distances);
+    }
+    ASSERT_EQ(got[0].size(), 3u);
+    for (std::size_t k = 0; k < 3; ++k) EXPECT_EQ(std::bit_cast<uint64_t>(got[0][k]), std::bit_cast<uint64_t>(got[1][k])) << k;
   }
 }
 

@@ -182,5 +182,43 @@ TEST(ReportCellsTest, AppendCellsAcrossBlocks) {
   EXPECT_EQ(AppendCells(values.data(), 0, ZeroRule::kStandardized, out.data()), out.data());
 }
 
+// Where a NaN is a missing value its cell is "NA", for values and distances
+// alike; a NaN's cell stays the zero cell otherwise (WorkedExamples), and no
+// number's cell changes.
+TEST(ReportCellsTest, AMissingValueIsTheCellNA) {
+  const double nan = std::numeric_limits<double>::quiet_NaN();
+  struct Case {
+    double value;
+    ZeroRule rule;
+    const char* cell;
+  };
+  const Case cases[] = {
+      {nan, ZeroRule::kStandardized, "NA"}, {-nan, ZeroRule::kStandardized, "NA"}, {nan, ZeroRule::kDistance, "NA"},
+      {0, ZeroRule::kStandardized, "0.000000"}, {0.000001, ZeroRule::kDistance, "0.000000"},
+      {-0.5, ZeroRule::kStandardized, "-0.5"},  {2.2360679774997896, ZeroRule::kDistance, "2.236067"},
+  };
+  for (const Case& c : cases) {
+    const std::string text = TextOf(c.value);
+    const FormattedCell cell = CellFor(c.value, c.rule, text.data(), static_cast<int>(text.size()), NanCell::kMissing);
+    EXPECT_EQ(std::string(cell.bytes, cell.length), c.cell) << text;
+  }
+  const double values[] = {1.5, nan, -0.25};
+  char out[3 * (CellWidth + 1)];
+  const char* end = AppendCells(values, 3, ZeroRule::kStandardized, out, NanCell::kMissing);
+  EXPECT_EQ(std::string(out, static_cast<std::size_t>(end - out)), "1.5 NA -0.25 ");
+}
+
+// "NA" packs to the one code no character has, and back; texts near it are
+// still refused.
+TEST(ReportCellsTest, TheCellNAPacksToItsOwnWord) {
+  uint32_t packed = 0;
+  ASSERT_TRUE(PackCell(CellOf("NA"), &packed));
+  EXPECT_EQ(packed, kPackedMissingCell);
+  EXPECT_EQ(RoundTrip("NA"), "NA");
+  for (const char* text : {"N", "NAN", "NA1", "1NA", "na", "A"}) {
+    EXPECT_EQ(RoundTrip(text), "<refused>") << text;
+  }
+}
+
 }  // namespace
 }  // namespace kyori

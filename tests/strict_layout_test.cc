@@ -11,6 +11,7 @@
 #include <gtest/gtest.h>
 
 #include <cstdint>
+#include <limits>
 #include <random>
 #include <string>
 #include <vector>
@@ -20,6 +21,7 @@
 #include "batch/layout_error.h"
 #include "batch/layout_error_text.h"
 #include "batch/layout_number.h"
+#include "batch/missing_texts.h"
 #include "batch/strict_layout_reader.h"
 #include "io/channels.h"
 #include "tests/double_bits.h"
@@ -58,9 +60,9 @@ class StrictLayoutTest : public ::testing::Test {
     return c;
   }
 
-  LayoutError ReadStrictly(const std::string& bytes, Collection& c) {
+  LayoutError ReadStrictly(const std::string& bytes, Collection& c, const MissingTexts& missing = {}) {
     Open(bytes);
-    const LayoutError error = ReadStrictCollection(kChannel, c);
+    const LayoutError error = ReadStrictCollection(kChannel, c, missing);
     CloseChannel(kChannel);
     return error;
   }
@@ -297,6 +299,72 @@ TEST_F(StrictLayoutTest, CountsAndBodyReadInTwoSteps) {
   ASSERT_TRUE(reader.ReadBody(c).ok());
   EXPECT_EQ(c.Value(1, 0), 2.0);
   CloseChannel(kChannel);
+}
+
+// ---- Missing values --------------------------------------------------------
+
+// The usual list changes nothing for a file that holds none of its texts:
+// the good files read the same, and the bad ones fail the same way, an
+// empty field among them.
+TEST_F(StrictLayoutTest, TheUsualListLeavesFilesWithoutItsTextsAsTheyWere) {
+  for (const GoodFile& file : GoodFiles()) {
+    SCOPED_TRACE(file.label);
+    Collection plain;
+    Collection listed;
+    ASSERT_TRUE(ReadStrictly(file.bytes, plain).ok());
+    ASSERT_TRUE(ReadStrictly(file.bytes, listed, MissingTexts::Usual()).ok());
+    ExpectSameCollection(listed, plain);
+  }
+  for (const BadFile& file : BadFiles()) {
+    SCOPED_TRACE(file.label);
+    Collection c;
+    const LayoutError e = ReadStrictly(file.bytes, c, MissingTexts::Usual());
+    EXPECT_EQ(e.kind, file.kind) << Describe(e);
+    EXPECT_EQ(e.line, file.line);
+    EXPECT_EQ(e.variety, file.variety);
+    EXPECT_EQ(e.trait, file.trait);
+    EXPECT_EQ(e.found, file.found);
+    EXPECT_EQ(e.cause, file.cause) << Describe(e);
+  }
+}
+
+TEST_F(StrictLayoutTest, ReadsTheListedTextsAsMissingValues) {
+  const double kNaN = std::numeric_limits<double>::quiet_NaN();
+  const std::string bytes = "4 2\nNA,B\nx,NA -\ny,. 2\nz,? #N/A\nw,N/A,NaN\n";
+  struct Case {
+    const char* title;
+    std::string bytes;
+    MissingTexts missing;
+    std::vector<double> values;  // by trait, when read
+    LayoutErrorKind kind;
+    std::int64_t line;
+    std::string found;
+  };
+  const Case cases[] = {
+      {"the usual list", bytes, MissingTexts::Usual(), {kNaN, kNaN, kNaN, kNaN, kNaN, 2, kNaN, kNaN},
+       K::kNone, 0, ""},
+      {"no list", bytes, {}, {}, K::kNotANumber, 3, "NA"},
+      {"no list: a minus alone", "1 1\nA\nx,-\n", {}, {}, K::kNotANumber, 3, "-"},
+      {"a list of the caller's", "2 2\nA,B\nx,999 1\ny,-99 999.0\n", {{"999", "-99"}}, {kNaN, kNaN, 1, 999},
+       K::kNone, 0, ""},
+      {"it replaces the usual one", "2 2\nA,B\nx,999 1\ny,-99 NA\n", {{"999", "-99"}}, {}, K::kNotANumber, 4,
+       "NA"},
+      {"the empty field is no missing value", "2 2\nA,B\nx,1,,2\ny,3,4\n", {{""}}, {}, K::kEmptyValue, 3, ""},
+      {"nor is a count", "NA 2\n", MissingTexts::Usual(), {}, K::kCountNotWhole, 1, "NA"},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.title);
+    Collection collection;
+    const LayoutError e = ReadStrictly(c.bytes, collection, c.missing);
+    EXPECT_EQ(e.kind, c.kind) << Describe(e);
+    EXPECT_EQ(e.line, c.line);
+    EXPECT_EQ(e.found, c.found);
+    if (c.kind != K::kNone) continue;
+    ASSERT_EQ(collection.values.size(), c.values.size());
+    for (std::size_t k = 0; k < c.values.size(); ++k) {
+      EXPECT_EQ(BitsOf(collection.values[k]), BitsOf(c.values[k])) << "value " << k;
+    }
+  }
 }
 
 // ---- The number grammar --------------------------------------------------

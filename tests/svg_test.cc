@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <cstdint>
 #include <cstdio>
 #include <cstdlib>
 #include <filesystem>
@@ -12,6 +14,7 @@
 #include "analysis/cut.h"
 #include "analysis/linkage.h"
 #include "analysis/neighbor_joining.h"
+#include "analysis/png.h"
 #include "tests/double_bits.h"
 
 namespace kyori::analysis {
@@ -198,6 +201,134 @@ TEST(SvgTest, RefusesWhatDoesNotFit) {
   grouped.groups = {1, 1, 2, 0, 2};
   EXPECT_FALSE(WriteSvg(tree, d, {}, grouped, out));
   EXPECT_TRUE(out.str().empty());
+}
+
+// ---- Pairs without a distance
+
+// The picture's heatmap PNG, decoded: its palette and its pixels' indices
+// (the writer's stored deflate blocks, one filter byte a row).
+struct HeatmapPng {
+  std::vector<Rgb> palette;
+  std::vector<unsigned char> indices;
+};
+
+std::string FromBase64(std::string_view text) {
+  const std::string digits = "ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz0123456789+/";
+  std::string out;
+  unsigned bits = 0;
+  int held = 0;
+  for (const char c : text) {
+    if (c == '=') break;
+    bits = (bits << 6) | static_cast<unsigned>(digits.find(c));
+    held += 6;
+    if (held >= 8) {
+      held -= 8;
+      out.push_back(static_cast<char>((bits >> held) & 0xFF));
+    }
+  }
+  return out;
+}
+
+std::uint32_t BigEndian(std::string_view bytes) {
+  std::uint32_t v = 0;
+  for (int k = 0; k < 4; ++k) v = (v << 8) | static_cast<unsigned char>(bytes[k]);
+  return v;
+}
+
+HeatmapPng DecodeHeatmap(const std::string& svg) {
+  const std::string prefix = "data:image/png;base64,";
+  const std::size_t start = svg.find(prefix) + prefix.size();
+  const std::string png = FromBase64(std::string_view(svg).substr(start, svg.find('"', start) - start));
+  HeatmapPng decoded;
+  std::string zlib;
+  std::uint32_t width = 0;
+  for (std::size_t at = 8; at + 12 <= png.size();) {
+    const std::uint32_t length = BigEndian(std::string_view(png).substr(at, 4));
+    const std::string type = png.substr(at + 4, 4);
+    const std::string data = png.substr(at + 8, length);
+    if (type == "IHDR") width = BigEndian(data);
+    if (type == "PLTE") {
+      for (std::size_t k = 0; k + 2 < data.size(); k += 3) {
+        decoded.palette.push_back({static_cast<unsigned char>(data[k]), static_cast<unsigned char>(data[k + 1]),
+                                   static_cast<unsigned char>(data[k + 2])});
+      }
+    }
+    if (type == "IDAT") zlib += data;
+    at += 12 + length;
+  }
+  std::string raw;
+  for (std::size_t at = 2; at + 5 <= zlib.size();) {
+    const std::size_t length = static_cast<unsigned char>(zlib[at + 1]) | static_cast<unsigned char>(zlib[at + 2]) << 8;
+    raw += zlib.substr(at + 5, length);
+    if (zlib[at] & 1) break;
+    at += 5 + length;
+  }
+  for (std::size_t row = 0; row * (width + 1) < raw.size(); ++row) {
+    const std::string line = raw.substr(row * (width + 1) + 1, width);
+    decoded.indices.insert(decoded.indices.end(), line.begin(), line.end());
+  }
+  return decoded;
+}
+
+// The tree is built from every distance; the picture drawn of the same
+// distances with some taken away shows those cells grey and names the grey
+// in the legend, and only when asked to.
+TEST(SvgTest, PairsWithoutADistanceAreGreyAndNamedInTheLegend) {
+  const Distances complete = RandomDistances(12, 3);
+  const Tree tree = AverageTree(complete);
+  Distances gapped = complete;
+  gapped.condensed[CondensedIndex(12, 2, 5)] = testing::kNaN;
+  SvgOptions options;
+  options.pairs_without_distance = true;
+  std::ostringstream out;
+  ASSERT_TRUE(WriteSvg(tree, gapped, NastyNames(12), options, out));
+  const std::string svg = out.str();
+  EXPECT_EQ(Count(svg, "fill=\"#bdbdbd\""), 2u + 1u);  // the pair's two cells, the legend's swatch
+  EXPECT_EQ(Count(svg, ">no distance</text>"), 1u);
+  EXPECT_EQ(Count(svg, "<rect x="), 12u * 12u + 2u);
+  // Every pair with its distance: the option changes nothing.
+  std::ostringstream with_option;
+  std::ostringstream without_option;
+  ASSERT_TRUE(WriteSvg(tree, complete, NastyNames(12), options, with_option));
+  ASSERT_TRUE(WriteSvg(tree, complete, NastyNames(12), SvgOptions(), without_option));
+  EXPECT_EQ(with_option.str(), without_option.str());
+  EXPECT_EQ(Count(with_option.str(), "no distance"), 0u);
+
+  std::ostringstream refused;
+  EXPECT_FALSE(WriteSvg(tree, gapped, NastyNames(12), SvgOptions(), refused));
+  Distances infinite = complete;
+  infinite.condensed[0] = testing::kInf;
+  EXPECT_FALSE(WriteSvg(tree, infinite, NastyNames(12), options, refused));
+  EXPECT_TRUE(refused.str().empty());
+}
+
+// Above 100 varieties the heatmap is a PNG: a variety without any distance
+// is a grey row and column but for its own cell, on a scale of 255 levels
+// with the grey as the palette's last entry; without gaps the palette is
+// the 256 levels of the scale.
+TEST(SvgTest, ThePngHeatmapKeepsAPaletteEntryForTheGrey) {
+  const int n = 150;
+  const Distances complete = RandomDistances(n, 8);
+  const Tree tree = AverageTree(complete);
+  Distances gapped = complete;
+  for (int other = 0; other < n; ++other) {
+    if (other != 7) gapped.condensed[CondensedIndex(n, std::min(7, other), std::max(7, other))] = testing::kNaN;
+  }
+  SvgOptions options;
+  options.pairs_without_distance = true;
+  std::ostringstream out;
+  ASSERT_TRUE(WriteSvg(tree, gapped, {}, options, out));
+  const HeatmapPng png = DecodeHeatmap(out.str());
+  ASSERT_EQ(png.palette.size(), 256u);
+  EXPECT_EQ(png.palette[254], (Rgb{253, 231, 37}));  // the scale's top
+  EXPECT_EQ(png.palette[255], (Rgb{0xbd, 0xbd, 0xbd}));
+  ASSERT_EQ(png.indices.size(), static_cast<std::size_t>(n * n));
+  EXPECT_EQ(std::count(png.indices.begin(), png.indices.end(), 255), 2 * (n - 1));
+  EXPECT_EQ(Count(out.str(), ">no distance</text>"), 1u);
+
+  const HeatmapPng plain = DecodeHeatmap(Svg(tree, complete, {}));
+  ASSERT_EQ(plain.palette.size(), 256u);
+  EXPECT_EQ(plain.palette[255], (Rgb{253, 231, 37}));
 }
 
 }  // namespace

@@ -7,6 +7,7 @@
 #include <gtest/gtest.h>
 
 #include <cstdint>
+#include <limits>
 #include <string>
 #include <vector>
 
@@ -333,6 +334,44 @@ TEST_F(TableReaderTest, MeasuringGivesTheCountsBeforeAnythingIsStored) {
   EXPECT_EQ(ragged.error.kind, TableErrorKind::kRaggedRow);
   EXPECT_EQ(FillTableFile("v,a\nx\n", ragged, collection).error.kind, TableErrorKind::kRaggedRow);
   EXPECT_TRUE(collection.variety_names.empty());
+}
+
+// A listed text is a quiet NaN in its place; without a list, or with a list
+// of the caller's own that does not hold it, it is the fault it always was.
+TEST_F(TableReaderTest, ReadsTheListedTextsAsMissingValues) {
+  const double kNaN = std::numeric_limits<double>::quiet_NaN();
+  const std::string bytes = "v,a,b,c\nx,1,NA,\ny,\"#N/A\", 2 ,?\nz,-,999,3\n";
+  struct Case {
+    const char* title;
+    MissingTexts missing;
+    std::vector<double> values;  // by trait, when read
+    TableErrorKind kind;
+    std::int64_t line;
+    std::int64_t column;
+  };
+  const Case cases[] = {
+      {"the usual list", MissingTexts::Usual(), {1, kNaN, kNaN, kNaN, 2, 999, kNaN, kNaN, 3},
+       TableErrorKind::kNone, 0, 0},
+      {"no list", {}, {}, TableErrorKind::kNotANumber, 2, 3},
+      {"the caller's list replaces the usual one", {{"999", "NA", "#N/A", "-", "?"}}, {}, TableErrorKind::kEmptyValue,
+       2, 4},
+      {"a list that takes the empty cell too", {{"", "999", "NA", "#N/A", "-", "?"}},
+       {1, kNaN, kNaN, kNaN, 2, kNaN, kNaN, kNaN, 3}, TableErrorKind::kNone, 0, 0},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.title);
+    Collection collection;
+    const TableRead read = ReadTable(bytes, TableDelimiter::kAuto, collection, c.missing);
+    EXPECT_EQ(read.error.kind, c.kind);
+    EXPECT_EQ(read.error.line, c.line);
+    EXPECT_EQ(read.error.column, c.column);
+    EXPECT_EQ(Bits(collection.values), Bits(c.values));
+  }
+  // Measured first, then filled: the list goes to the second step.
+  Collection collection;
+  const TableRead measured = MeasureTableFile("v;a\nx;1,5\ny;.\n", TableDelimiter::kAuto);
+  ASSERT_TRUE(FillTableFile("v;a\nx;1,5\ny;.\n", measured, collection, MissingTexts::Usual()).ok());
+  EXPECT_EQ(Bits(collection.values), Bits({1.5, kNaN}));
 }
 
 TEST_F(TableReaderTest, ReadingLeavesNoTextBehind) {

@@ -86,5 +86,53 @@ TEST(ClassifyValueCellTest, ReadsEachNotationToTheNearestDouble) {
   }
 }
 
+// The missing texts are matched whole, after the blanks, before the
+// grammar: a listed number is missing, an unlisted text is what it was.
+TEST(ClassifyValueCellTest, TakesTheListedTextsForMissingValues) {
+  struct Case {
+    const char* title;
+    std::string text;
+    char mark;
+    MissingTexts missing;
+    ValueCellKind kind;
+    double value = 42;  // stored for a number; else untouched
+  };
+  const MissingTexts usual = MissingTexts::Usual();
+  const MissingTexts nines{{"999"}};
+  const MissingTexts none;
+  const Case cases[] = {
+      {"NA", "NA", '.', usual, ValueCellKind::kMissing},
+      {"blanks around NA", " \tNA ", '.', usual, ValueCellKind::kMissing},
+      {"N/A", "N/A", '.', usual, ValueCellKind::kMissing},
+      {"#N/A", "#N/A", '.', usual, ValueCellKind::kMissing},
+      {"NaN", "NaN", '.', usual, ValueCellKind::kMissing},
+      {"a point", ".", '.', usual, ValueCellKind::kMissing},
+      {"a point, decimal comma", ".", ',', usual, ValueCellKind::kMissing},
+      {"a minus", " - ", '.', usual, ValueCellKind::kMissing},
+      {"a question mark", "?", '.', usual, ValueCellKind::kMissing},
+      {"empty", "", '.', usual, ValueCellKind::kMissing},
+      {"blanks", " \t ", '.', usual, ValueCellKind::kMissing},
+      {"a number stays one", "1.5", '.', usual, ValueCellKind::kNumber, 1.5},
+      {"too large stays so", "1e309", '.', usual, ValueCellKind::kTooLarge},
+      {"another case", "na", '.', usual, ValueCellKind::kOther},
+      {"nan", "nan", '.', usual, ValueCellKind::kOther},
+      {"two minus signs", "--", '.', usual, ValueCellKind::kOther},
+      {"NA inside a text", "NA5", '.', usual, ValueCellKind::kOther},
+      {"listed number", "999", '.', nines, ValueCellKind::kMissing},
+      {"listed number with blanks", " 999 ", '.', nines, ValueCellKind::kMissing},
+      {"the same number written otherwise", "999.0", '.', nines, ValueCellKind::kNumber, 999},
+      {"NA not listed", "NA", '.', nines, ValueCellKind::kOther},
+      {"empty not listed", "", '.', nines, ValueCellKind::kEmpty},
+      {"no list: NA", "NA", '.', none, ValueCellKind::kOther},
+      {"no list: empty", " ", '.', none, ValueCellKind::kEmpty},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.title);
+    double value = 42;
+    EXPECT_EQ(ClassifyValueCell(c.text, c.mark, c.missing, &value), c.kind);
+    EXPECT_EQ(value, c.value);
+  }
+}
+
 }  // namespace
 }  // namespace kyori

@@ -36,7 +36,8 @@ OPTIONS = {
     '--input': ['auto', 'kyori', 'csv', 'tsv'],
     '--arithmetic': ['auto', 'compatible', 'accurate'],
     '--method': ['average', 'single', 'complete', 'ward', 'nj'],
-    '--tree': None, '--phylip': None, '--svg': None, '--jobs': None,
+    '--format': ['report', 'csv', 'tsv'],
+    '--tree': None, '--phylip': None, '--svg': None, '--jobs': None, '--standardized': None,
 }
 
 
@@ -87,6 +88,28 @@ class Options(bs.BatchTestCase):
                 self.assertIn(option, OPTIONS)
                 probe = bs.run([option + '=x' if OPTIONS[option] is not None else option], folder)
                 self.assertNotIn(b'unknown option', probe.stderr)
+
+    def test_bad_and_repeated_table_options(self):
+        """--format and --standardized: a value not in the list, an empty
+        one, or the option given twice is a usage error (exit 2, one line),
+        with nothing read or written."""
+        for args, fragment in [
+                (['--format=xlsx'], b'value not allowed: --format=xlsx'),
+                (['--format=CSV'], b'value not allowed: --format=CSV'),
+                (['--format='], b'value not allowed: --format='),
+                (['--format', 'data.txt', 'out.txt'], b'value not allowed: --format=data.txt'),
+                (['--standardized='], b'value not allowed: --standardized='),
+                (['--format=csv', '--format=csv'], b'option given more than once: --format'),
+                (['--format=csv', '--format', 'tsv'], b'option given more than once: --format'),
+                (['--standardized=a.csv', '--standardized=b.csv'], b'option given more than once: --standardized')]:
+            with self.subTest(args=args):
+                folder = self.folder()
+                with open(os.path.join(folder, 'data.txt'), 'wb') as f:
+                    f.write(b'2 1\r\nA\r\nx,1\r\ny,2\r\n')
+                before = bs.snapshot(folder)
+                full = args if 'data.txt' in args else args + ['data.txt', 'out.txt']
+                self.assertFailedWith(bs.run(full, folder), 2, fragment)
+                self.assertEqual(bs.snapshot(folder), before)
 
     def test_version(self):
         with open(os.path.join(PROJECT, 'CMakeLists.txt')) as f:

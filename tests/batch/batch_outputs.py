@@ -29,7 +29,8 @@ import unittest
 import batch_support as bs
 
 SMALL = b'4 2\r\nA,B\r\nw,1 10\r\nx,2 30\r\ny,3 20\r\nz,5 25\r\n'
-OLD = {'out.txt': b'old report\r\n', 't.nwk': b'old tree\n', 't.phy': b'old matrix\n', 't.svg': b'<old/>\n'}
+OLD = {'out.txt': b'old report\r\n', 't.nwk': b'old tree\n', 't.phy': b'old matrix\n', 't.svg': b'<old/>\n',
+       'z.csv': b'old values\r\n'}
 ALL_OUTPUTS = ['--tree=t.nwk', '--phylip=t.phy', '--svg=t.svg']
 
 
@@ -98,6 +99,16 @@ class Outputs(OutputCase):
             (['--svg=t.nwk', '--tree=sub/../t.nwk', 'in.txt', 'out.txt'], b'--svg and --tree', ('folder', 'sub')),
             (['--tree=-', 'in.txt', '-'], b'-: --tree and OUTPUT name the same file', None),
             (['--tree=/dev/stdout', 'in.txt', '-'], b'/dev/stdout: --tree and OUTPUT', None),
+            (['--standardized=in.txt', 'in.txt', 'out.txt'], b'in.txt: is the data file itself', None),
+            (['--format=csv', 'in.txt', './in.txt'], b'./in.txt: is the data file itself', None),
+            (['--standardized=lnk', 'in.txt', 'out.txt'], b'lnk: is the data file itself', ('symlink', 'in.txt', 'lnk')),
+            (['--format=csv', '--standardized=out.txt', 'in.txt', 'out.txt'],
+             b'out.txt: --standardized and OUTPUT name the same', None),
+            (['--standardized=z.csv', '--phylip=sub/../z.csv', 'in.txt', 'out.txt'],
+             b'--phylip and --standardized', ('folder', 'sub')),
+            (['--standardized=hard', '--format=tsv', 'in.txt', 'out.txt'], b'hard: --standardized and OUTPUT',
+             ('hardlink', 'out.txt', 'hard')),
+            (['--standardized=-', '--format=csv', 'in.txt', '-'], b'-: --standardized and OUTPUT name the same', None),
         ]
         for args, fragment, setup in cases:
             with self.subTest(args=args):
@@ -186,6 +197,14 @@ class Outputs(OutputCase):
             (['--phylip=loop', '--tree=t.nwk', 'in.txt', 'out.txt'], b'loop: cannot create the output file'),
             (['--phylip=t.phy', 'in.txt', 'loop'], b'loop: cannot create the output file'),
             (['--tree=sub', 'in.txt', 'out.txt'], b'sub: cannot create the output file'),
+            (['--standardized=/dev/full', '--tree=t.nwk', 'in.txt', 'out.txt'], b'/dev/full: writing failed'),
+            (['--format=csv', '--standardized=z.csv', 'in.txt', '/dev/full'], b'/dev/full: writing failed'),
+            (['--format=tsv', '--phylip=t.phy', 'in.txt', '/dev/full'], b'/dev/full: writing failed'),
+            (['--standardized=loop', '--format=csv', 'in.txt', 'out.txt'], b'loop: cannot create the output file'),
+            (['--format=csv', '--standardized=z.csv', 'in.txt', 'loop'], b'loop: cannot create the output file'),
+            (['--standardized=sub', 'in.txt', 'out.txt'], b'sub: cannot create the output file'),
+            (['--format=csv', 'in.txt', 'sub'], b'sub: cannot create the output file'),
+            (['--standardized=nodir/z.csv', 'in.txt', 'out.txt'], b'nodir/z.csv: cannot create the output file'),
         ]
         for args, fragment in cases:
             with self.subTest(args=args):
@@ -206,6 +225,12 @@ class Outputs(OutputCase):
         result = bs.run(['--tree=t.nwk', 'in.txt', 'out.txt'], folder, preexec_fn=file_size_limit(16384))
         self.assertFailedWith(result, 1, b'out.txt: writing failed', warnings_allowed=True)
         self.assertUnchanged(folder, before)
+        for args in [['--format=csv', '--standardized=z.csv', 'in.txt', 'out.txt'],
+                     ['--format=tsv', 'in.txt', 'out.txt']]:
+            with self.subTest(args=args):
+                result = bs.run(args, folder, preexec_fn=file_size_limit(16384))
+                self.assertFailedWith(result, 1, b'out.txt: writing failed', warnings_allowed=True)
+                self.assertUnchanged(folder, before)
 
     def test_names_of_any_length_and_any_byte(self):
         """Names up to the 255 bytes a folder entry holds, names holding
@@ -301,7 +326,8 @@ class Signals(bs.BatchTestCase):
     """A 3,000 x 40 run with a tree, a matrix and a picture, ended by a signal
     at several moments: from the first instant to after its end."""
 
-    ARGS = ['--arithmetic=accurate', '--tree=t.nwk', '--phylip=t.phy', '--svg=t.svg', 'in.txt', 'out.txt']
+    ARGS = ['--arithmetic=accurate', '--tree=t.nwk', '--phylip=t.phy', '--svg=t.svg', '--standardized=z.csv',
+            'in.txt', 'out.txt']
     DELAYS = [0.0, 0.02, 0.1, 0.3, 0.6, 1.0, 1.5, 2.5]
 
     @classmethod

@@ -10,7 +10,11 @@ GoodTables   a table of good inputs (delimiters, quoting, byte-order mark,
              pdist(zscore(x, ddof=1)) on the same numbers to 1e-12 relative,
              and its names are the file's names in UTF-8; the kyori layout
              holding the same data gives the same distances in the accurate
-             arithmetic. Needs numpy and SciPy (exit 77 without them).
+             arithmetic. OUTPUT written by --format=csv and the table of
+             --standardized, read back by pandas, hold the same distances
+             and SciPy's zscore, under the file's names and trait names;
+             --format=tsv holds the same numbers. Needs numpy, SciPy and
+             pandas (exit 77 without them).
 Tables       what runs anywhere: the report of a table is the accurate report
              of the same data in the kyori layout; a table or the kyori
              layout from standard input given in pieces; names converted by
@@ -35,6 +39,7 @@ import batch_support as bs
 
 try:
     import numpy
+    import pandas
     from scipy.spatial.distance import pdist, squareform
     from scipy.stats import zscore
     HAVE_TOOLS = True
@@ -182,7 +187,7 @@ class GoodTables(bs.BatchTestCase):
 
     def setUp(self):
         if not HAVE_TOOLS:
-            self.skipTest('needs numpy and SciPy (Debian: python3-scipy)')
+            self.skipTest('needs numpy, SciPy and pandas (Debian: python3-scipy, python3-pandas)')
 
     def run_table(self, data, options, name='data.csv'):
         """The names and distances of the PHYLIP matrix of `data`."""
@@ -206,6 +211,39 @@ class GoodTables(bs.BatchTestCase):
                 names, distances = self.run_table(data, options)
                 self.assertEqual(names, [phylip_name(n) for n in table.names()])
                 self.assertMatrix(distances, expected_distances(table), title)
+
+    def assertValues(self, frame, expected, where):
+        got = frame.to_numpy(dtype=float)
+        self.assertEqual(got.shape, expected.shape, where)
+        for (i, k), value in numpy.ndenumerate(expected):
+            self.assertTrue(close(got[i, k], value), '%s [%d, %d]: %r, expected %r' % (where, i, k, got[i, k], value))
+
+    def read_tables(self, data, options, suffix, sep):
+        """The distances (OUTPUT) and standardized values (--standardized)
+        of `data`, as pandas reads them back."""
+        folder = self.folder()
+        write(folder, 'data.csv', data)
+        result = bs.run(options + ['--standardized=z' + suffix, 'data.csv', 'd' + suffix], folder)
+        self.assertSucceeded(result, warnings_allowed=False)
+        def frame(name):
+            return pandas.read_csv(os.path.join(folder, name), sep=sep, index_col=0, encoding='utf-8-sig',
+                                   float_precision='round_trip', keep_default_na=False, na_values=['NA'])
+        return frame('d' + suffix), frame('z' + suffix)
+
+    def test_csv_and_tsv_tables_read_back_by_pandas(self):
+        for title, table, data, options in good_cases():
+            with self.subTest(title):
+                distances, values = self.read_tables(data, options + ['--format=csv'], '.csv', ',')
+                self.assertEqual(list(distances.index), table.names())
+                self.assertEqual(list(distances.columns), table.names())
+                self.assertValues(distances, expected_distances(table), title + ', distances')
+                self.assertEqual(list(values.index), table.names())
+                self.assertEqual(list(values.columns), table.traits)
+                expected_values = zscore(numpy.array(table.numbers(), dtype=float), ddof=1)
+                self.assertValues(values, expected_values, title + ', standardized')
+                tsv_distances, tsv_values = self.read_tables(data, options + ['--format=tsv'], '.tsv', '\t')
+                self.assertTrue(tsv_distances.equals(distances), title + ': TSV distances differ from CSV')
+                self.assertTrue(tsv_values.equals(values), title + ': TSV values differ from CSV')
 
     def test_the_kyori_layout_and_the_table_agree(self):
         for table in (generated(21, 15, 5), japanese()):
