@@ -17,6 +17,7 @@ command -v cmake >/dev/null 2>&1 || need+=(cmake)
 command -v clang++-14 >/dev/null 2>&1 || need+=(clang-14)
 compgen -G "/usr/lib/llvm-14/lib/clang/*/lib/linux/libclang_rt.fuzzer-x86_64.a" >/dev/null ||
   need+=(libclang-rt-14-dev)
+[ -f /usr/include/eigen3/Eigen/Core ] || need+=(libeigen3-dev)
 if [ ${#need[@]} -gt 0 ]; then
   if [ "$(id -u)" -ne 0 ]; then
     echo "fuzz.sh: missing ${need[*]}; install them as root" >&2

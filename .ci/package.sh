@@ -17,8 +17,9 @@
 #   - cpack -G ZIP; the zip holds kyori.exe, README.md and kyori_in.txt in one
 #     folder, the two text files as in the repository.
 #
-# Runs as root without standard input. dpkg-dev (dpkg-shlibdeps), file and
-# man-db are installed with apt-get when missing.
+# Runs as root without standard input. dpkg-dev (dpkg-shlibdeps), file,
+# man-db and, for the build, libeigen3-dev are installed with apt-get when
+# missing.
 set -euo pipefail
 exec </dev/null
 
@@ -56,6 +57,7 @@ install_missing_tools() {
   command -v dpkg-shlibdeps >/dev/null || missing+=(dpkg-dev)
   command -v file >/dev/null || missing+=(file)
   command -v man >/dev/null || missing+=(man-db)
+  [ -f /usr/include/eigen3/Eigen/Core ] || missing+=(libeigen3-dev)
   [ ${#missing[@]} -eq 0 ] && return
   step "installing ${missing[*]}"
   apt_install "${missing[@]}"

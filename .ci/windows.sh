@@ -5,8 +5,10 @@
 # end-to-end tests (the native test program, built beforehand into build/)
 # against kyori.exe under wine.
 #
-# Runs as root without standard input. The compiler and wine are installed
-# with apt-get when missing.
+# Runs as root without standard input. The compiler, wine and Eigen's
+# headers are installed with apt-get when missing. Eigen is headers only, the
+# same for every target: the cross build takes Debian's, in
+# /usr/include/eigen3.
 #
 # The program runs with LC_ALL=C.UTF-8, which wine takes for an English
 # Windows (ANSI code page 1252) keeping Unix file names in UTF-8: Shift-JIS
@@ -22,6 +24,7 @@ exec </dev/null
 
 ROOT="$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)"
 BUILD="$ROOT/build-mingw"
+EIGEN_INCLUDE=/usr/include/eigen3
 E2E_TEST="${KYORI_E2E_TEST:-$ROOT/build/tests/e2e_test}"
 
 # shellcheck source=.ci/apt_install.sh
@@ -36,6 +39,7 @@ install_missing_tools() {
   local wine_status
   wine_status="$(dpkg-query -W -f='${Status}' wine64 2>/dev/null || true)"
   [ "$wine_status" = "install ok installed" ] || missing+=(wine64)
+  [ -f "$EIGEN_INCLUDE/Eigen/Core" ] || missing+=(libeigen3-dev)
   [ ${#missing[@]} -eq 0 ] && return
   step "installing ${missing[*]}"
   apt_install "${missing[@]}"
@@ -57,6 +61,7 @@ cross_build() {
   step "cross-building kyori.exe in $BUILD"
   cmake -S "$ROOT" -B "$BUILD" \
     -DCMAKE_TOOLCHAIN_FILE="$ROOT/cmake/mingw-w64-x86_64.cmake" \
+    -DKYORI_EIGEN_INCLUDE_DIR="$EIGEN_INCLUDE" \
     -DKYORI_BUILD_TESTS=OFF
   cmake --build "$BUILD" -j2 --target kyori
 }

@@ -4,9 +4,10 @@
 #include <cmath>
 #include <cstdio>
 #include <limits>
+#include <map>
 
+#include "analysis/picture_text.h"
 #include "analysis/png.h"
-#include "analysis/utf8.h"
 
 namespace kyori::analysis {
 namespace {
@@ -18,75 +19,6 @@ constexpr double kUnlabelledSide = 1000;
 constexpr double kTreeWidth = 360;
 constexpr double kMaxNameEm = 24;
 constexpr double kMargin = 16;
-constexpr char kFonts[] =
-    "'Noto Sans CJK JP','Hiragino Sans','Yu Gothic',Meiryo,IPAexGothic,sans-serif";
-
-std::u32string CleanCodePoints(std::string_view text) {
-  std::u32string out;
-  std::size_t pos = 0;
-  while (pos < text.size()) {
-    char32_t c = NextCodePoint(text, &pos);
-    if (c == kNotUtf8 || c < 0x20 || (c >= 0x7F && c <= 0x9F) || c == 0xFFFE || c == 0xFFFF) {
-      c = 0xFFFD;
-    }
-    out.push_back(c);
-  }
-  return out;
-}
-
-std::string EscapeCodePoints(const std::u32string& text) {
-  std::string out;
-  for (char32_t c : text) {
-    switch (c) {
-      case '&': out += "&amp;"; break;
-      case '<': out += "&lt;"; break;
-      case '>': out += "&gt;"; break;
-      case '"': out += "&quot;"; break;
-      case '\'': out += "&apos;"; break;
-      default: AppendUtf8(c, &out);
-    }
-  }
-  return out;
-}
-
-// Width in em: wide (East Asian) characters 1, others 0.6.
-double EmWidth(char32_t c) { return c >= 0x1100 ? 1.0 : 0.6; }
-
-// A cleaned name cut to kMaxNameEm, escaped; *em gets its width in em.
-std::string FittedName(std::string_view name, double* em) {
-  std::u32string text = CleanCodePoints(name);
-  double width = 0;
-  for (std::size_t i = 0; i < text.size(); ++i) {
-    if (width + EmWidth(text[i]) > kMaxNameEm) {
-      text.resize(i);
-      text.push_back(0x2026);
-      width += 1;
-      break;
-    }
-    width += EmWidth(text[i]);
-  }
-  *em = width;
-  return EscapeCodePoints(text);
-}
-
-std::string Num(double v) {
-  char buffer[32];
-  std::snprintf(buffer, sizeof buffer, "%.2f", v);
-  std::string s(buffer);
-  while (s.back() == '0') s.pop_back();
-  if (s.back() == '.') s.pop_back();
-  if (s == "-0") s = "0";
-  return s;
-}
-
-std::string Label(double v, double step) {
-  if (std::fabs(v) < step * 1e-6) v = 0;  // no "-0.0" from a sum of steps
-  const int decimals = std::max(0, static_cast<int>(-std::floor(std::log10(step) + 1e-9)));
-  char buffer[48];
-  std::snprintf(buffer, sizeof buffer, "%.*f", std::min(decimals, 12), v);
-  std::string s(buffer);
-  return s == "-0" ? "0" : s;
-}
 
 std::string ValueLabel(double v) {
   char buffer[48];
@@ -126,14 +58,6 @@ std::string Hex(const Rgb& c) {
   return buffer;
 }
 
-// "Nice" tick step (1, 2 or 5 times a power of ten) for about five ticks.
-double TickStep(double range) {
-  const double rough = range / 5;
-  const double power = std::pow(10.0, std::floor(std::log10(rough)));
-  const double f = rough / power;
-  return (f < 1.5 ? 1 : f < 3.5 ? 2 : f < 7.5 ? 5 : 10) * power;
-}
-
 struct Picture {
   int n = 0;
   bool labelled = false;
@@ -160,7 +84,7 @@ class SvgWriter {
     names_.resize(d.n);
     name_em_.resize(d.n);
     for (int i = 0; i < d.n; ++i) {
-      names_[i] = FittedName(static_cast<std::size_t>(i) < names.size() ? names[i] : "", &name_em_[i]);
+      names_[i] = FittedName(static_cast<std::size_t>(i) < names.size() ? names[i] : "", kMaxNameEm, &name_em_[i]);
     }
     FindRange();
     top_level_ = gaps_ ? 254 : 255;
@@ -187,12 +111,12 @@ class SvgWriter {
     PlaceNodes();
     out_ << "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n"
          << "<svg xmlns=\"http://www.w3.org/2000/svg\" xmlns:xlink=\"http://www.w3.org/1999/xlink\""
-         << " width=\"" << Num(p_.width) << "\" height=\"" << Num(p_.height) << "\" viewBox=\"0 0 "
-         << Num(p_.width) << ' ' << Num(p_.height) << "\" font-family=\"" << kFonts
-         << "\" font-size=\"" << Num(p_.font) << "\">\n"
+         << " width=\"" << PictureNumber(p_.width) << "\" height=\"" << PictureNumber(p_.height) << "\" viewBox=\"0 0 "
+         << PictureNumber(p_.width) << ' ' << PictureNumber(p_.height) << "\" font-family=\"" << kPictureFonts
+         << "\" font-size=\"" << PictureNumber(p_.font) << "\">\n"
          << "<rect width=\"100%\" height=\"100%\" fill=\"#ffffff\"/>\n";
     if (!options_.title.empty()) {
-      out_ << "<text x=\"" << Num(kMargin) << "\" y=\"" << Num(kMargin + 14)
+      out_ << "<text x=\"" << PictureNumber(kMargin) << "\" y=\"" << PictureNumber(kMargin + 14)
            << "\" font-size=\"18\" font-weight=\"bold\">" << XmlText(options_.title) << "</text>\n";
     }
     WriteDendrogram();
@@ -247,6 +171,7 @@ class SvgWriter {
         stack.push_back(child);
       }
     }
+    GroupNodes(preorder);
     for (std::size_t row = 0; row < order_.size(); ++row) y_[order_[row]] = RowY(row);
     for (auto it = preorder.rbegin(); it != preorder.rend(); ++it) {
       const TreeNode& node = tree_.nodes[*it];
@@ -270,6 +195,25 @@ class SvgWriter {
     if (!(axis_high_ > axis_low_)) axis_high_ = axis_low_ + 1;
   }
 
+  // Each node's group when all the leaves below it lie in one group, else 0
+  // (0 throughout without groups); children before parents.
+  void GroupNodes(const std::vector<int>& preorder) {
+    node_group_.assign(tree_.nodes.size(), 0);
+    if (options_.groups.empty()) return;
+    for (auto it = preorder.rbegin(); it != preorder.rend(); ++it) {
+      const TreeNode& node = tree_.nodes[*it];
+      if (node.children.empty()) {
+        node_group_[*it] = node.leaf >= 0 ? options_.groups[node.leaf] : 0;
+        continue;
+      }
+      int group = node_group_[node.children.front()];
+      for (int child : node.children) {
+        if (node_group_[child] != group) group = 0;
+      }
+      node_group_[*it] = group;
+    }
+  }
+
   double RowY(std::size_t row) const { return p_.top + (row + 0.5) * p_.pitch; }
 
   double NodeX(int id) const {
@@ -286,9 +230,13 @@ class SvgWriter {
     return AxisX(axis_high_ - height + axis_low_);
   }
 
+  // The branches, grey, then each group's own in its colour. Without groups
+  // the grey path, streamed in chunks, holds every branch.
   void WriteDendrogram() {
     out_ << "<path fill=\"none\" stroke=\"#333333\" stroke-width=\"1\" d=\"";
     std::string d;
+    std::map<std::string, std::string> coloured;  // colour -> its branches
+    auto path_of = [&](int group) -> std::string& { return group == 0 ? d : coloured[GroupColour(group)]; };
     for (std::size_t id = 0; id < tree_.nodes.size(); ++id) {
       const TreeNode& node = tree_.nodes[id];
       if (node.children.empty()) continue;
@@ -298,24 +246,29 @@ class SvgWriter {
       for (int child : node.children) {
         low = std::min(low, y_[child]);
         high = std::max(high, y_[child]);
-        d += "M" + Num(x) + " " + Num(y_[child]) + "H" + Num(NodeX(child));
+        path_of(node_group_[child]) +=
+            "M" + PictureNumber(x) + " " + PictureNumber(y_[child]) + "H" + PictureNumber(NodeX(child));
       }
-      d += "M" + Num(x) + " " + Num(low) + "V" + Num(high);
+      path_of(node_group_[id]) += "M" + PictureNumber(x) + " " + PictureNumber(low) + "V" + PictureNumber(high);
       if (d.size() > 1 << 16) {
         out_ << d;
         d.clear();
       }
     }
     if (tree_.nodes.size() == 1) {
-      d += "M" + Num(p_.tree_x) + " " + Num(RowY(0)) + "H" + Num(p_.tree_x + kTreeWidth);
+      d += "M" + PictureNumber(p_.tree_x) + " " + PictureNumber(RowY(0)) + "H" + PictureNumber(p_.tree_x + kTreeWidth);
     }
     out_ << d << "\"/>\n";
+    for (const auto& [colour, path] : coloured) {
+      out_ << "<path fill=\"none\" stroke=\"" << colour << "\" stroke-width=\"1.5\" d=\"" << path
+           << "\"/>\n";
+    }
     if (!tree_.ultrametric && p_.labelled) {
       std::string leaders;
       for (int leaf : order_) {
         const double x = NodeX(leaf);
         if (x < p_.tree_x + kTreeWidth - 1) {
-          leaders += "M" + Num(x + 2) + " " + Num(y_[leaf]) + "H" + Num(p_.tree_x + kTreeWidth);
+          leaders += "M" + PictureNumber(x + 2) + " " + PictureNumber(y_[leaf]) + "H" + PictureNumber(p_.tree_x + kTreeWidth);
         }
       }
       if (!leaders.empty()) {
@@ -329,8 +282,8 @@ class SvgWriter {
   void WriteAxis() {
     const double y = p_.top + p_.side + 10;
     out_ << "<g font-size=\"11\" fill=\"#333333\">\n"
-         << "<path stroke=\"#333333\" fill=\"none\" d=\"M" << Num(p_.tree_x) << " " << Num(y) << "H"
-         << Num(p_.tree_x + kTreeWidth);
+         << "<path stroke=\"#333333\" fill=\"none\" d=\"M" << PictureNumber(p_.tree_x) << " " << PictureNumber(y) << "H"
+         << PictureNumber(p_.tree_x + kTreeWidth);
     const double step = TickStep(axis_high_ - axis_low_);
     std::vector<double> ticks;
     for (double v = std::ceil(axis_low_ / step - 1e-9) * step; v <= axis_high_ + step * 1e-9; v += step) {
@@ -338,15 +291,15 @@ class SvgWriter {
     }
     for (double v : ticks) {
       const double x = tree_.ultrametric ? HeightX(v) : AxisX(v);
-      out_ << "M" << Num(x) << " " << Num(y) << "v5";
+      out_ << "M" << PictureNumber(x) << " " << PictureNumber(y) << "v5";
     }
     out_ << "\"/>\n";
     for (double v : ticks) {
       const double x = tree_.ultrametric ? HeightX(v) : AxisX(v);
-      out_ << "<text x=\"" << Num(x) << "\" y=\"" << Num(y + 17) << "\" text-anchor=\"middle\">"
-           << Label(v, step) << "</text>\n";
+      out_ << "<text x=\"" << PictureNumber(x) << "\" y=\"" << PictureNumber(y + 17) << "\" text-anchor=\"middle\">"
+           << TickLabel(v, step) << "</text>\n";
     }
-    out_ << "<text x=\"" << Num(p_.tree_x + kTreeWidth / 2) << "\" y=\"" << Num(y + 33)
+    out_ << "<text x=\"" << PictureNumber(p_.tree_x + kTreeWidth / 2) << "\" y=\"" << PictureNumber(y + 33)
          << "\" text-anchor=\"middle\">"
          << (tree_.ultrametric ? "height (distance)" : "distance from the root") << "</text>\n"
          << "</g>\n";
@@ -356,15 +309,22 @@ class SvgWriter {
     out_ << "<g fill=\"#000000\">\n";
     const double x = p_.tree_x + kTreeWidth + 6;
     for (std::size_t row = 0; row < order_.size(); ++row) {
-      out_ << "<text x=\"" << Num(x) << "\" y=\"" << Num(RowY(row)) << "\" dy=\"0.35em\">"
-           << names_[order_[row]] << "</text>\n";
+      out_ << "<text x=\"" << PictureNumber(x) << "\" y=\"" << PictureNumber(RowY(row)) << "\" dy=\"0.35em\""
+           << Fill(order_[row]) << ">" << names_[order_[row]] << "</text>\n";
     }
     const double y = p_.top - 6;
     for (std::size_t col = 0; col < order_.size(); ++col) {
-      out_ << "<text transform=\"translate(" << Num(p_.heat_x + (col + 0.5) * p_.pitch) << ","
-           << Num(y) << ") rotate(-90)\" dy=\"0.35em\">" << names_[order_[col]] << "</text>\n";
+      out_ << "<text transform=\"translate(" << PictureNumber(p_.heat_x + (col + 0.5) * p_.pitch) << ","
+           << PictureNumber(y) << ") rotate(-90)\" dy=\"0.35em\"" << Fill(order_[col]) << ">" << names_[order_[col]]
+           << "</text>\n";
     }
     out_ << "</g>\n";
+  }
+
+  // The fill of variety i's name: its group's colour; none without groups.
+  std::string Fill(int i) const {
+    if (options_.groups.empty()) return "";
+    return std::string(" fill=\"") + GroupColour(options_.groups[i]) + "\"";
   }
 
   unsigned char Level(double v) const {
@@ -382,8 +342,8 @@ class SvgWriter {
       out_ << "<g shape-rendering=\"crispEdges\">\n";
       for (int r = 0; r < n; ++r) {
         for (int c = 0; c < n; ++c) {
-          out_ << "<rect x=\"" << Num(p_.heat_x + c * p_.pitch) << "\" y=\"" << Num(RowY(r) - p_.pitch / 2)
-               << "\" width=\"" << Num(p_.pitch) << "\" height=\"" << Num(p_.pitch) << "\" fill=\""
+          out_ << "<rect x=\"" << PictureNumber(p_.heat_x + c * p_.pitch) << "\" y=\"" << PictureNumber(RowY(r) - p_.pitch / 2)
+               << "\" width=\"" << PictureNumber(p_.pitch) << "\" height=\"" << PictureNumber(p_.pitch) << "\" fill=\""
                << Hex(palette[Index(DistanceAt(d_, order_[r], order_[c]))]) << "\"/>\n";
         }
       }
@@ -408,8 +368,8 @@ class SvgWriter {
     constexpr double kNone = std::numeric_limits<double>::quiet_NaN();
     for (std::size_t k = 0; k < sums.size(); ++k) pixels[k] = Index(counts[k] == 0 ? kNone : sums[k] / counts[k]);
     const double drawn = p_.pitch * n;
-    out_ << "<image x=\"" << Num(p_.heat_x) << "\" y=\"" << Num(p_.top) << "\" width=\"" << Num(drawn)
-         << "\" height=\"" << Num(drawn) << "\" preserveAspectRatio=\"none\""
+    out_ << "<image x=\"" << PictureNumber(p_.heat_x) << "\" y=\"" << PictureNumber(p_.top) << "\" width=\"" << PictureNumber(drawn)
+         << "\" height=\"" << PictureNumber(drawn) << "\" preserveAspectRatio=\"none\""
          << " image-rendering=\"optimizeSpeed\" style=\"image-rendering:pixelated\" xlink:href=\""
          << PngDataUri(PalettePng(side, side, pixels, Palette(top_level_, gaps_))) << "\"/>\n";
   }
@@ -420,27 +380,27 @@ class SvgWriter {
     const double y = p_.top;
     out_ << "<defs><linearGradient id=\"scale\" x1=\"0\" y1=\"1\" x2=\"0\" y2=\"0\">";
     for (int k = 0; k <= 8; ++k) {
-      out_ << "<stop offset=\"" << Num(k / 8.0) << "\" stop-color=\"" << Hex(ScaleColour(k / 8.0))
+      out_ << "<stop offset=\"" << PictureNumber(k / 8.0) << "\" stop-color=\"" << Hex(ScaleColour(k / 8.0))
            << "\"/>";
     }
     out_ << "</linearGradient></defs>\n"
-         << "<rect x=\"" << Num(x) << "\" y=\"" << Num(y) << "\" width=\"16\" height=\"" << Num(height)
+         << "<rect x=\"" << PictureNumber(x) << "\" y=\"" << PictureNumber(y) << "\" width=\"16\" height=\"" << PictureNumber(height)
          << "\" fill=\"url(#scale)\" stroke=\"#333333\" stroke-width=\"0.5\"/>\n"
          << "<g font-size=\"11\" fill=\"#333333\">\n";
     const bool flat = !(greatest_ > least_);
     for (int k = 0; k <= 4; ++k) {
       const double value = flat ? least_ : least_ + (greatest_ - least_) * k / 4;
       const double ty = flat ? y + height / 2 : y + height - height * k / 4;
-      out_ << "<path stroke=\"#333333\" d=\"M" << Num(x + 16) << " " << Num(ty) << "h4\"/>"
-           << "<text x=\"" << Num(x + 23) << "\" y=\"" << Num(ty) << "\" dy=\"0.35em\">"
+      out_ << "<path stroke=\"#333333\" d=\"M" << PictureNumber(x + 16) << " " << PictureNumber(ty) << "h4\"/>"
+           << "<text x=\"" << PictureNumber(x + 23) << "\" y=\"" << PictureNumber(ty) << "\" dy=\"0.35em\">"
            << ValueLabel(value) << "</text>\n";
       if (flat) break;
     }
-    out_ << "<text x=\"" << Num(x) << "\" y=\"" << Num(y + height + 18) << "\">distance</text>\n";
+    out_ << "<text x=\"" << PictureNumber(x) << "\" y=\"" << PictureNumber(y + height + 18) << "\">distance</text>\n";
     if (gaps_) {
-      out_ << "<rect x=\"" << Num(x) << "\" y=\"" << Num(y + height + 28) << "\" width=\"16\" height=\"12\""
+      out_ << "<rect x=\"" << PictureNumber(x) << "\" y=\"" << PictureNumber(y + height + 28) << "\" width=\"16\" height=\"12\""
            << " fill=\"" << Hex(kGrey) << "\" stroke=\"#333333\" stroke-width=\"0.5\"/>"
-           << "<text x=\"" << Num(x + 23) << "\" y=\"" << Num(y + height + 34) << "\" dy=\"0.35em\">"
+           << "<text x=\"" << PictureNumber(x + 23) << "\" y=\"" << PictureNumber(y + height + 34) << "\" dy=\"0.35em\">"
            << "no distance</text>\n";
     }
     out_ << "</g>\n";
@@ -460,18 +420,23 @@ class SvgWriter {
   Picture p_;
   std::vector<double> depth_;
   std::vector<double> y_;
+  std::vector<int> node_group_;
   double axis_low_ = 0;
   double axis_high_ = 1;
 };
 
 }  // namespace
 
-std::string XmlText(std::string_view text) { return EscapeCodePoints(CleanCodePoints(text)); }
-
 bool WriteSvg(const Tree& tree, const Distances& d, const std::vector<std::string>& names,
               const SvgOptions& options, std::ostream& out) {
   const DistancesProblem problem = options.pairs_without_distance ? CheckDistancesWithGaps(d) : CheckDistances(d);
   if (problem != DistancesProblem::kNone || tree.leaves != d.n || tree.root < 0) return false;
+  if (!options.groups.empty()) {
+    if (options.groups.size() != static_cast<std::size_t>(d.n)) return false;
+    for (int g : options.groups) {
+      if (g < 1) return false;
+    }
+  }
   SvgWriter(tree, d, names, options, out).Write();
   return true;
 }

@@ -16,12 +16,15 @@
 // (the axis counts from 0 at the root), with dotted leaders from each leaf
 // to its name.
 //
-// Text is UTF-8 in the font-family list "Noto Sans CJK JP", "Hiragino Sans",
-// "Yu Gothic", Meiryo, IPAexGothic, sans-serif, so Japanese names show where
-// one of them is installed. Every name (and the title) is cleaned: bytes not
-// part of well-formed UTF-8, control characters (U+0000-U+001F, U+007F-
-// U+009F) and U+FFFE/U+FFFF become U+FFFD; & < > " ' are written as
-// entities. Names wider than about 24 em are cut and end in "…".
+// Text is UTF-8 in the fonts of picture_text.h, every name (and the title)
+// cleaned and escaped as it says. Names wider than about 24 em are cut and
+// end in "…".
+//
+// Groups: given each variety's group (SvgOptions::groups, e.g. from
+// groups.h), every group gets its colour (picture_text.h GroupColour): the
+// names of its varieties, at the rows and over the columns, and every
+// branch all of whose leaves lie in it, so that a tree cut into groups shows
+// each group as a coloured subtree. Branches that join groups stay grey.
 //
 // Size with n: each leaf gets a row of 20 px up to n = 30, 14 px up to 100,
 // 11 px up to 500, and the names are set at 3/4 of the row. Up to n = 100
@@ -40,10 +43,10 @@
 
 #include <ostream>
 #include <string>
-#include <string_view>
 #include <vector>
 
 #include "analysis/condensed.h"
+#include "analysis/picture_text.h"
 #include "analysis/tree.h"
 
 namespace kyori::analysis {
@@ -53,20 +56,17 @@ struct SvgOptions {
   // A NaN distance is a pair without a distance, drawn in grey; else a NaN
   // is a problem, as CheckDistances has it.
   bool pairs_without_distance = false;
+  std::vector<int> groups;  // empty, or variety i's group (1, 2, ...) at [i]
 };
 
 // The grey of a pair without a distance: "#bdbdbd".
 inline constexpr unsigned char kNoDistanceGrey = 0xbd;
 
-// `text` cleaned and escaped as above, ready to stand in XML text or in a
-// double- or single-quoted attribute: "a<b & 'c'" -> "a&lt;b &amp; &apos;c&apos;".
-std::string XmlText(std::string_view text);
-
 // Draws the picture of `tree` (built from `d`) with leaf i named names[i]
 // (empty where `names` is shorter). Returns false, writing nothing, when `d`
 // has a problem (condensed.h: CheckDistances, or CheckDistancesWithGaps
-// with options.pairs_without_distance) or the tree does not have d.n
-// leaves.
+// with options.pairs_without_distance), the tree does not have d.n leaves,
+// or groups are given but not one of 1 or more for each variety.
 bool WriteSvg(const Tree& tree, const Distances& d, const std::vector<std::string>& names,
               const SvgOptions& options, std::ostream& out);
 

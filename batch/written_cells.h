@@ -14,6 +14,9 @@
 //   both  "line\r\nx"  -> "\"line\r\nx\""    both  ""      -> ""
 //   both  "\x95\x69\x8E\xED" (code page 932) -> "品種"
 //
+// The quoting and the number cells are text/csv_cells.h's, which the
+// analyses' tables share.
+//
 // Number cells: std::to_chars' shortest form, the same in every locale;
 // a NaN (a missing value, or a pair without a distance) is "NA", the
 // infinities "Inf" and "-Inf", as R and pandas read them:
@@ -24,6 +27,8 @@
 
 #include <string>
 #include <string_view>
+
+#include "text/csv_cells.h"
 
 namespace kyori {
 
@@ -40,7 +45,7 @@ enum class NamesEncoding {
 std::string NameCell(std::string_view name, char delimiter, NamesEncoding encoding);
 
 // The most bytes NumberCell writes ("-2.2250738585072014e-308").
-inline constexpr int kMaxNumberCell = 24;
+inline constexpr int kMaxNumberCell = kMaxCsvNumber;
 
 // Writes the cell of `value` at `out` (room for kMaxNumberCell bytes);
 // returns the end.

@@ -11,6 +11,7 @@
 #include <random>
 #include <sstream>
 
+#include "analysis/cut.h"
 #include "analysis/linkage.h"
 #include "analysis/neighbor_joining.h"
 #include "analysis/png.h"
@@ -56,10 +57,12 @@ std::vector<std::string> NastyNames(int n) {
   return names;
 }
 
-std::string Svg(const Tree& tree, const Distances& d, const std::vector<std::string>& names) {
+std::string Svg(const Tree& tree, const Distances& d, const std::vector<std::string>& names,
+                const std::vector<int>& groups = {}) {
   std::ostringstream out;
   SvgOptions options;
   options.title = "title <&> 'with' \"quotes\"\x01";
+  options.groups = groups;
   EXPECT_TRUE(WriteSvg(tree, d, names, options, out));
   return out.str();
 }
@@ -89,14 +92,19 @@ TEST(SvgTest, NastyNamesGiveWellFormedXml) {
   struct Case {
     int n;
     bool joined;
+    int groups;  // 0: none
   };
-  // 12 with a rectangle per cell, 150 with the heatmap as a PNG, small n.
-  const Case cases[] = {{12, false}, {12, true}, {150, false}, {150, true}, {1, false}, {2, true}, {3, true}};
+  // 12 with a rectangle per cell, 150 with the heatmap as a PNG, small n;
+  // coloured by groups, the names' and the branches' colours too.
+  const Case cases[] = {{12, false, 0}, {12, true, 0}, {150, false, 0}, {150, true, 0}, {1, false, 0},
+                        {2, true, 0},   {3, true, 0},  {12, false, 3},  {150, false, 7}, {12, true, 4}};
   for (const Case& c : cases) {
     const Distances d = RandomDistances(c.n, 11);
-    const std::string svg = Svg(c.joined ? JoinedTree(d) : AverageTree(d), d, NastyNames(c.n));
-    const std::filesystem::path file =
-        folder / ("kyori_svg_test_" + std::to_string(c.n) + (c.joined ? "nj" : "avg") + ".svg");
+    std::vector<int> groups;
+    if (c.groups > 0) CutTree(AverageTree(d), c.groups, &groups);
+    const std::string svg = Svg(c.joined ? JoinedTree(d) : AverageTree(d), d, NastyNames(c.n), groups);
+    const std::filesystem::path file = folder / ("kyori_svg_test_" + std::to_string(c.n) + (c.joined ? "nj" : "avg") +
+                                                 std::to_string(c.groups) + ".svg");
     std::ofstream(file, std::ios::binary) << svg;
     const std::string command = std::string(xmllint) + " --noout '" + file.string() + "'";
     EXPECT_EQ(std::system(command.c_str()), 0) << "n = " << c.n << ", " << file;
@@ -136,6 +144,48 @@ TEST(SvgTest, LargePicturesDropTheNamesAndStaySmall) {
   EXPECT_LT(svg300.size(), 400u * 1024);
 }
 
+// Every branch of the tree: the "M" moves of every path.
+std::size_t Branches(const std::string& svg) {
+  std::size_t count = 0;
+  for (std::size_t at = svg.find("<path fill=\"none\" stroke="); at != std::string::npos;
+       at = svg.find("<path fill=\"none\" stroke=", at + 1)) {
+    const std::size_t d = svg.find(" d=\"", at) + 4;
+    count += Count(svg.substr(d, svg.find('"', d) - d), "M");
+  }
+  return count;
+}
+
+TEST(SvgTest, GroupsColourTheirNamesAndEveryBranchWithinThem) {
+  const int n = 12;
+  const Distances d = RandomDistances(n, 4);
+  const Tree tree = AverageTree(d);
+  std::vector<std::string> names;
+  for (int i = 0; i < n; ++i) names.push_back("v" + std::to_string(i));
+  const std::string plain = Svg(tree, d, names);
+  EXPECT_EQ(Count(plain, "stroke-width=\"1.5\""), 0u);
+  for (int k : {1, 3, 5, 12}) {
+    std::vector<int> groups;
+    ASSERT_EQ(CutTree(tree, k, &groups), GroupsProblem::kNone);
+    const std::string svg = Svg(tree, d, names, groups);
+    SCOPED_TRACE("k = " + std::to_string(k));
+    // One path of branches per colour (groups 11 and 12 take the colours of
+    // 1 and 2 again), each branch drawn once in all.
+    for (int g = 1; g <= std::min(k, 10); ++g) {
+      EXPECT_EQ(Count(svg, std::string("<path fill=\"none\" stroke=\"") + GroupColour(g) + "\" stroke-width=\"1.5\""),
+                1u);
+    }
+    EXPECT_EQ(Branches(svg), Branches(plain));
+    // Each name in its group's colour, at its row and over its column.
+    for (int i = 0; i < n; ++i) {
+      EXPECT_EQ(Count(svg, std::string(" fill=\"") + GroupColour(groups[i]) + "\">v" + std::to_string(i) + "<"), 2u);
+    }
+  }
+  // With every variety in one group no branch is left grey.
+  std::vector<int> one(n, 1);
+  const std::string svg = Svg(tree, d, names, one);
+  EXPECT_NE(svg.find("stroke=\"#333333\" stroke-width=\"1\" d=\"\"/>"), std::string::npos);
+}
+
 TEST(SvgTest, RefusesWhatDoesNotFit) {
   const Distances d = RandomDistances(5, 1);
   const Tree tree = AverageTree(d);
@@ -145,6 +195,11 @@ TEST(SvgTest, RefusesWhatDoesNotFit) {
   odd.condensed[2] = testing::kNaN;
   EXPECT_FALSE(WriteSvg(tree, odd, {}, SvgOptions(), out));
   EXPECT_FALSE(WriteSvg(Tree(), Distances{0, {}}, {}, SvgOptions(), out));
+  SvgOptions grouped;
+  grouped.groups = {1, 1, 2, 2};  // one short
+  EXPECT_FALSE(WriteSvg(tree, d, {}, grouped, out));
+  grouped.groups = {1, 1, 2, 0, 2};
+  EXPECT_FALSE(WriteSvg(tree, d, {}, grouped, out));
   EXPECT_TRUE(out.str().empty());
 }
 

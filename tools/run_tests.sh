@@ -19,8 +19,9 @@
 set -euo pipefail
 cd "$(dirname "${BASH_SOURCE[0]}")/.."
 
-# What the build and the tests cannot do without.
-REQUIRED_PACKAGES=(g++ make cmake libgtest-dev python3 libc-bin)
+# What the build and the tests cannot do without (libeigen3-dev: the headers
+# of Eigen, which the principal components are computed with).
+REQUIRED_PACKAGES=(g++ make cmake libeigen3-dev libgtest-dev python3 libc-bin)
 # The reference tools that some tests compare against or render with; each of
 # these tests reports itself skipped where its tool is absent (ctest lists it
 # under "did not run"). Add new ones here.
@@ -29,6 +30,7 @@ OPTIONAL_PACKAGES=(
   python3-scipy     # trees and the arithmetics table compared with SciPy
   python3-pandas    # the CSV and TSV tables read back with pandas
   r-cran-ape        # neighbour joining compared with R's ape
+  r-cran-cluster    # groups and silhouette widths compared with R's cluster
   libxml2-utils     # xmllint: the SVG picture is well-formed XML
   chromium          # the SVG picture rendered to check it is not blank
   fonts-noto-cjk    # Japanese names in the rendered picture
@@ -113,7 +115,7 @@ install_packages() {
 check_tools() {
   if ! command -v cmake >/dev/null 2>&1 ||
      ! { command -v c++ || command -v g++ || command -v clang++; } >/dev/null 2>&1; then
-    say "no apt-get here: install a C++20 compiler, CMake, GoogleTest and Python 3, then run this again"
+    say "no apt-get here: install a C++20 compiler, CMake, Eigen 3, GoogleTest and Python 3, then run this again"
     exit 1
   fi
 }

@@ -1,6 +1,6 @@
 #!/usr/bin/env python3
-"""Renders the tree picture of twelve rice varieties with headless chromium
-and checks that the screenshot is a picture, not a blank page.
+"""Renders the pictures of twelve rice varieties with headless chromium and
+checks that each screenshot is a picture, not a blank page.
 
 The matrix: the Euclidean distances between the varieties' standardized
 traits (the sample data's twelve varieties, with Japanese names). For each
@@ -10,9 +10,16 @@ standard library (zlib and the PNG filters) to check that at least 10% of
 the pixels are not white and that at least 40 distinct colours appear (the
 heatmap's continuous scale alone gives many).
 
-Usage: picture_check.py DRIVER CHROMIUM [--keep DIR]   (DIR keeps the files)
-Exit status 0 when both pictures held, 1 when one failed, 77 when CHROMIUM is
-not a program here.
+With --multivariate DRIVER2 (tests/multivariate_driver.cc), two more from
+the varieties' trait values, each with the average-linkage tree cut into
+three groups (ななつぼし and ゆめぴりか alone, the other ten together): the
+tree picture coloured by the groups, as above and with at least 20 pixels
+of each group's colour; and the biplot, at least 1% of its pixels not white,
+40 colours, and 20 pixels of each group's colour (its points and names).
+
+Usage: picture_check.py DRIVER CHROMIUM [--multivariate DRIVER2] [--keep DIR]
+(DIR keeps the files). Exit status 0 when every picture held, 1 when one
+failed, 77 when CHROMIUM is not a program here.
 """
 import math
 import os
@@ -96,12 +103,10 @@ def decode_png(data):
     return width, height, rows
 
 
-def check(driver, chromium, method, folder):
-    names = [name for name, _ in VARIETIES]
-    svg = subprocess.run([driver, "svg", method], input=driver_input(12, distances(), names),
-                         stdout=subprocess.PIPE, check=True).stdout
-    svg_path = os.path.join(folder, "rice_%s.svg" % method)
-    png_path = os.path.join(folder, "rice_%s.png" % method)
+def render(chromium, svg, name, folder):
+    """The pixels of `svg` as chromium shows it at its own size, or None."""
+    svg_path = os.path.join(folder, name + ".svg")
+    png_path = os.path.join(folder, name + ".png")
     with open(svg_path, "wb") as f:
         f.write(svg)
     width, height = (math.ceil(float(v)) for v in
@@ -117,17 +122,62 @@ def check(driver, chromium, method, folder):
     finally:
         shutil.rmtree(profile, ignore_errors=True)
     if not os.path.exists(png_path):
+        return None
+    _, _, rows = decode_png(open(png_path, "rb").read())
+    return [p for row in rows for p in row]
+
+
+def near(pixel, colour, distance=40):
+    return sum((a - b) ** 2 for a, b in zip(pixel, colour)) <= distance ** 2
+
+
+def judge(name, pixels, least_inked, least_colours, group_colours=()):
+    """What is wrong with the rendered picture, or ""."""
+    if pixels is None:
         return "chromium wrote no screenshot"
-    w, h, rows = decode_png(open(png_path, "rb").read())
-    pixels = [p for row in rows for p in row]
     inked = sum(1 for p in pixels if p != (255, 255, 255))
     colours = len(set(pixels))
-    print("%s: %dx%d, %.1f%% not white, %d colours" % (method, w, h, 100.0 * inked / len(pixels), colours))
-    if inked < 0.10 * len(pixels):
+    print("%s: %.1f%% not white, %d colours" % (name, 100.0 * inked / len(pixels), colours))
+    if inked < least_inked * len(pixels):
         return "the picture is nearly blank"
-    if colours < 40:
+    if colours < least_colours:
         return "only %d colours" % colours
+    for colour in group_colours:
+        rgb = tuple(int(colour[k:k + 2], 16) for k in (1, 3, 5))
+        if sum(1 for p in pixels if near(p, rgb)) < 20:
+            return "hardly a pixel of the group colour %s" % colour
     return ""
+
+
+def tree_picture(driver, chromium, method, folder):
+    names = [name for name, _ in VARIETIES]
+    svg = subprocess.run([driver, "svg", method], input=driver_input(12, distances(), names),
+                         stdout=subprocess.PIPE, check=True).stdout
+    return judge(method, render(chromium, svg, "rice_" + method, folder), 0.10, 40)
+
+
+# The colours of groups 1 to 3 (analysis/picture_text.h GroupColour).
+GROUP_COLOURS = ("#1f77b4", "#d62728", "#2ca02c")
+
+
+def multivariate_input():
+    lines = ["%d %d" % (len(VARIETIES), len(VARIETIES[0][1]))]
+    lines += [" ".join(repr(v) for v in values) for _, values in VARIETIES]
+    names = [name for name, _ in VARIETIES] + ["稈長", "穂長", "穂数", "千粒重", "タンパク"]
+    lines += [name.encode("utf-8").hex() for name in names]
+    return ("\n".join(lines) + "\n").encode("ascii")
+
+
+def grouped_pictures(driver, chromium, folder):
+    """(name, problem) of the coloured tree and of the biplot."""
+    found = []
+    for name, arguments, least_inked, least_colours in (("grouped tree", ["tree", "average", "3"], 0.10, 40),
+                                                        ("biplot", ["biplot", "3"], 0.01, 40)):
+        svg = subprocess.run([driver] + arguments, input=multivariate_input(),
+                             stdout=subprocess.PIPE, check=True).stdout
+        pixels = render(chromium, svg, "rice_" + name.replace(" ", "_"), folder)
+        found.append((name, judge(name, pixels, least_inked, least_colours, GROUP_COLOURS)))
+    return found
 
 
 SKIPPED = 77  # ctest's SKIP_RETURN_CODE
@@ -139,15 +189,18 @@ def main():
         print("skipped: no chromium at %s (Debian: chromium)" % chromium)
         return SKIPPED
     keep = sys.argv[sys.argv.index("--keep") + 1] if "--keep" in sys.argv else None
+    multivariate = sys.argv[sys.argv.index("--multivariate") + 1] if "--multivariate" in sys.argv else None
     folder = keep or tempfile.mkdtemp(prefix="kyori-picture-")
     os.makedirs(folder, exist_ok=True)
     failed = passed = 0
     try:
-        for method in ("average", "nj"):
-            problem = check(driver, chromium, method, folder)
+        results = [(method, tree_picture(driver, chromium, method, folder)) for method in ("average", "nj")]
+        if multivariate:
+            results += grouped_pictures(multivariate, chromium, folder)
+        for name, problem in results:
             if problem:
                 failed += 1
-                print("FAIL %s: %s" % (method, problem))
+                print("FAIL %s: %s" % (name, problem))
             else:
                 passed += 1
     finally:
