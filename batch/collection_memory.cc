@@ -4,6 +4,9 @@
 
 #include "batch/collection_report.h"
 #include "batch/gapped_distances.h"
+#include "batch/nearest_neighbours.h"
+#include "batch/pair_tables.h"
+#include "batch/row_stream.h"
 #include "batch/table_writer.h"
 
 namespace kyori {
@@ -68,6 +71,21 @@ std::uint64_t AnalysesBytes(int varieties, int traits, std::uint64_t pairs, cons
   return held + most;
 }
 
+// The neighbours' or the duplicates' stage: the values laid out for the
+// search, then the neighbours and their table, or the duplicates' stream.
+std::uint64_t PairSearchStageBytes(int varieties, int traits, const RunShape& shape) {
+  const int jobs = std::max(shape.jobs, 1);
+  std::uint64_t stage = PairSearchBytes(varieties, traits);
+  if (shape.neighbours > 0) {
+    const std::size_t row_bytes = static_cast<std::size_t>(shape.neighbours) * 64;
+    stage += NeighbourBytes(varieties, shape.neighbours, jobs) +
+             RowStreamMemory(varieties, row_bytes, 16, jobs);
+  } else {
+    stage += DuplicateStreamBytes(varieties, jobs);
+  }
+  return stage;
+}
+
 }  // namespace
 
 TriangleMemory DistancesMemory(int varieties, Arithmetic arithmetic, bool keep_roots, int jobs, bool cells) {
@@ -110,6 +128,9 @@ std::uint64_t PeakBytes(int varieties, int traits, const RunShape& shape) {
 
   const std::uint64_t always = kProgramBytes + n * m * sizeof(double) + (n + m) * kNameBytes +
                                static_cast<std::uint64_t>(jobs - 1) * shape.thread_stack_bytes;
+  if (shape.neighbours > 0 || shape.duplicates) {
+    return always + std::max(shape.reading_bytes, PairSearchStageBytes(varieties, traits, shape));
+  }
   const TriangleMemory triangle = shape.gaps ? GappedDistancesMemory(varieties, traits, analyses, jobs)
                                              : DistancesMemory(varieties, shape.arithmetic, analyses, jobs, shape.report);
   std::uint64_t stage = triangle.peak;

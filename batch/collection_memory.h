@@ -28,6 +28,11 @@
 //               the picture    a copy of the tree, its rooting at the
 //                              midpoint, the names, the heatmap (8 MiB)
 //               cophenetic     the tree's distances (8 bytes a pair)
+//   neighbours, duplicates (in place of the stages above but reading)
+//             the values laid out for the search (PairSearchBytes), and
+//             the neighbours found (16 bytes each, K a variety) with each
+//             thread's block, and their table's stream; or the duplicates'
+//             stream of blocks (DuplicateStreamBytes)
 // Text whose size the counts do not tell (a name of 10,000 bytes) is beyond
 // the plan; running out then ends the run with the memory message.
 //
@@ -61,6 +66,8 @@ struct RunShape {
   bool matrix = false;   // a PHYLIP matrix is written
   TreeWork tree = TreeWork::kNone;
   bool picture = false;  // a picture is drawn (its tree is `tree`)
+  int neighbours = 0;    // the K nearest of each variety, in place of the triangle
+  bool duplicates = false;  // the pairs within a distance, in place of the triangle
   bool gaps = false;     // the values have gaps: the accurate stages of missing
                          // values, whatever `arithmetic` says
   int jobs = 1;          // threads, the calling one included

@@ -8,8 +8,9 @@
 namespace kyori {
 namespace {
 
-bool OverCapacity(const Collection& counts) {
-  return counts.variety_count >= kBatchCapacity + 1 || counts.trait_count >= kBatchCapacity + 1;
+bool OverCapacity(const Collection& counts, const RunProducts& products) {
+  const double most = products.PairSearch() ? kPairSearchCapacity : kBatchCapacity;
+  return counts.variety_count >= most + 1 || counts.trait_count >= kBatchCapacity + 1;
 }
 
 RunShape ShapeOf(const RunRequest& request, Arithmetic arithmetic, const ReadForm& form) {
@@ -31,7 +32,7 @@ RunPlan PlanRun(const Collection& counts, const RunRequest& request, const ReadF
   RunPlan plan;
   plan.limit = request.machine.memory_bytes;
   plan.arithmetic = ChooseArithmetic(request.arithmetic, form.table, counts);
-  if (OverCapacity(counts)) {
+  if (OverCapacity(counts, request.products)) {
     plan.verdict = RunPlan::kOverCapacity;
     return plan;
   }
@@ -71,6 +72,8 @@ RunShape ShapeOfRequest(const RunRequest& request, Arithmetic arithmetic) {
   shape.matrix = request.products.matrix;
   shape.tree = request.products.tree;
   shape.picture = request.products.picture;
+  shape.neighbours = request.products.neighbours;
+  shape.duplicates = request.products.duplicates;
   shape.jobs = request.jobs;
   shape.thread_stack_bytes = request.machine.thread_stack_bytes;
   return shape;

@@ -51,6 +51,7 @@
 #include "batch/input_choice.h"
 #include "batch/layout_error.h"
 #include "batch/missing_texts.h"
+#include "batch/nearest_neighbours.h"
 #include "batch/table_reader.h"
 
 namespace kyori {
@@ -76,6 +77,14 @@ struct RunProducts {
   bool matrix = false;              // the distances as a matrix
   TreeWork tree = TreeWork::kNone;  // a tree, built by the method of this work
   bool picture = false;             // a picture of the tree (`tree` is set) and the distances
+  // In place of all the above, which need the triangle of distances: every
+  // variety's `neighbours` nearest (batch/nearest_neighbours.h), or the pairs
+  // within a distance (`duplicates`, batch/duplicate_pairs.h); both take up
+  // to kPairSearchCapacity varieties.
+  int neighbours = 0;
+  bool duplicates = false;
+
+  bool PairSearch() const { return neighbours > 0 || duplicates; }
 
   // The distances are handed out for a table, a matrix or a tree.
   bool NeedDistances() const { return distance_table || matrix || tree != TreeWork::kNone; }
@@ -116,7 +125,8 @@ struct ReadForm {
 
 // Judges the counts of `counts` (its contents are not read) for a run in
 // the arithmetic that request.arithmetic and `form` choose: more than
-// kBatchCapacity varieties or traits by the counts as read (32767.5 is
+// kBatchCapacity varieties (kPairSearchCapacity for the neighbours and the
+// duplicates) or kBatchCapacity traits by the counts as read (32767.5 is
 // taken, as 32767) is kOverCapacity, with nothing planned; a run whose peak
 // (PeakBytes, reading included) exceeds the machine's memory even with one
 // thread is kOverMemory.

@@ -70,7 +70,8 @@ ReadOutcome ReadTableBytes(std::string_view bytes, std::uint64_t held, TableDeli
                            const RunRequest& request, Collection& c) {
   ReadOutcome outcome;
   outcome.table = true;
-  outcome.table_read = MeasureTableFile(bytes, delimiter);
+  outcome.table_read =
+      MeasureTableFile(bytes, delimiter, request.products.PairSearch() ? kPairSearchCapacity : kTableMaxCount);
   if (outcome.table_read.error.kind == TableErrorKind::kEmptyFile || HoldsNoText(bytes)) {
     outcome.kind = ReadOutcome::kEmptyTable;
     return outcome;

@@ -13,7 +13,7 @@ constexpr std::string_view kUtf8Mark = "\xEF\xBB\xBF";
 
 }  // namespace
 
-TableRead MeasureTableFile(std::string_view bytes, TableDelimiter choice) {
+TableRead MeasureTableFile(std::string_view bytes, TableDelimiter choice, std::int64_t most_rows) {
   TableRead read;
   TableText text;
   read.error = FindTableEncoding(bytes, &text);
@@ -22,7 +22,7 @@ TableRead MeasureTableFile(std::string_view bytes, TableDelimiter choice) {
   if (!read.ok()) return read;
   read.format.delimiter = ChooseDelimiter(text.body, choice);
   read.format.decimal_mark = DecimalMarkFor(read.format.delimiter);
-  read.error = MeasureTable(text.body, read.format, &read.shape);
+  read.error = MeasureTable(text.body, read.format, &read.shape, most_rows);
   return read;
 }
 

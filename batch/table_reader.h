@@ -68,7 +68,8 @@ struct TableRead {
 // ReadTable does both. Needs InitRuntime (the names are ByteStrings).
 
 // Measures the whole of a table file's `bytes`.
-TableRead MeasureTableFile(std::string_view bytes, TableDelimiter choice);
+// `most_rows`: the most varieties taken (table_shape.h).
+TableRead MeasureTableFile(std::string_view bytes, TableDelimiter choice, std::int64_t most_rows = kTableMaxCount);
 
 // Reads the names and values of `bytes`, which `measured` (a successful
 // MeasureTableFile of the same bytes) describes, into `collection`, which is

@@ -49,7 +49,7 @@ TableError MeasureHeader(TableCells& cells, TableEncoding encoding, TableShape* 
 
 // Counts the rows after the header, each of which must have the header's
 // count of cells.
-TableError MeasureRows(TableCells& cells, TableEncoding encoding, TableShape* shape) {
+TableError MeasureRows(TableCells& cells, TableEncoding encoding, TableShape* shape, std::int64_t most_rows) {
   std::int64_t row_cells = 0;
   std::int64_t row_line = 0;
   std::int64_t first_row_beyond = 0;
@@ -66,24 +66,24 @@ TableError MeasureRows(TableCells& cells, TableEncoding encoding, TableShape* sh
       error.variety = ExcerptOf(first_cell, encoding, kTableErrorTextMax);
       return error;
     }
-    if (++shape->rows == kTableMaxCount + 1) first_row_beyond = row_line;
+    if (++shape->rows == most_rows + 1) first_row_beyond = row_line;
     row_cells = 0;
   }
   if (shape->rows == 0) return ErrorAt(TableErrorKind::kNoVariety, shape->header_line);
-  if (shape->rows > kTableMaxCount) {
-    return CountsFault(TableErrorKind::kTooManyVarieties, first_row_beyond, shape->rows, kTableMaxCount);
+  if (shape->rows > most_rows) {
+    return CountsFault(TableErrorKind::kTooManyVarieties, first_row_beyond, shape->rows, most_rows);
   }
   return TableError{};
 }
 
 }  // namespace
 
-TableError MeasureTable(std::string_view body, const TableFormat& format, TableShape* shape) {
+TableError MeasureTable(std::string_view body, const TableFormat& format, TableShape* shape, std::int64_t most_rows) {
   *shape = TableShape{};
   TableCells cells(body, format.delimiter);
   TableError error = MeasureHeader(cells, format.encoding, shape);
   if (error.kind != TableErrorKind::kNone) return error;
-  return MeasureRows(cells, format.encoding, shape);
+  return MeasureRows(cells, format.encoding, shape, most_rows);
 }
 
 }  // namespace kyori

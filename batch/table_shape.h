@@ -28,7 +28,10 @@ struct TableShape {
 // kTooManyVarieties that the file has. On kNone, the shape has at least 2
 // columns, at least 1 row, and at most kTableMaxCount of each (traits and
 // rows).
-TableError MeasureTable(std::string_view body, const TableFormat& format, TableShape* shape);
+// `most_rows` is the most varieties taken (kTableMaxCount but for the runs
+// that never hold the triangle of distances).
+TableError MeasureTable(std::string_view body, const TableFormat& format, TableShape* shape,
+                        std::int64_t most_rows = kTableMaxCount);
 
 }  // namespace kyori
 

@@ -29,6 +29,9 @@ OPTIONAL_PACKAGES=(
   man-db            # the manual page check
   python3-scipy     # trees and the arithmetics table compared with SciPy
   python3-pandas    # the CSV and TSV tables read back with pandas
+  python3-numpy     # the .npy matrix read back with numpy
+  python3-sklearn   # the neighbours compared with scikit-learn
+  python3-faiss     # bench/neighbours.py's third anchor (no test needs it)
   r-cran-ape        # neighbour joining compared with R's ape
   r-cran-cluster    # groups and silhouette widths compared with R's cluster
   libxml2-utils     # xmllint: the SVG picture is well-formed XML
