@@ -2,6 +2,8 @@
 
 #include <string>
 
+#include "batch/npy_matrix.h"
+
 namespace kyori {
 namespace {
 
@@ -29,6 +31,13 @@ bool WriteOne(OutputKind kind, const OutputSources& from, OutputFile& file) {
     case OutputKind::kPicture:
       WriteAnalysisFile(from.analyses, AnalysisFile::kPicture, file.Stream());
       break;
+    case OutputKind::kNpy64:
+    case OutputKind::kNpy32:
+      WriteNpyVector(from.analyses.distances.condensed,
+                     kind == OutputKind::kNpy64 ? NpyPrecision::kFloat64 : NpyPrecision::kFloat32, file.Writer());
+      break;
+    case OutputKind::kPairs:
+      return false;  // written by the pair search, never from these sources
   }
   return file.Finish();
 }
@@ -48,6 +57,9 @@ RunOutputs OutputsOf(const CommandLine& line) {
   add("--phylip", line.phylip, OutputKind::kPhylip);
   add("--tree", line.tree, OutputKind::kTree);
   add("--svg", line.svg, OutputKind::kPicture);
+  add("--matrix", line.matrix,
+      line.matrix_precision == NpyPrecision::kFloat32 ? OutputKind::kNpy32 : OutputKind::kNpy64);
+  if (line.neighbours > 0 || line.duplicates >= 0) outputs.kinds[0] = OutputKind::kPairs;
   return outputs;
 }
 

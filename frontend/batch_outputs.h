@@ -24,7 +24,10 @@
 namespace kyori {
 
 // What each output of a run is.
-enum class OutputKind { kReport, kDistanceTable, kValuesTable, kPhylip, kTree, kPicture };
+// kNpy64 and kNpy32: the distances as .npy (--matrix) in float64 or float32.
+// kPairs: OUTPUT of a run of the neighbours or the duplicates, which is
+// written by frontend/pair_run.h.
+enum class OutputKind { kReport, kDistanceTable, kValuesTable, kPhylip, kTree, kPicture, kNpy64, kNpy32, kPairs };
 
 // The outputs, in the order they are named in messages: names[k] is of
 // kind kinds[k].

@@ -1,5 +1,6 @@
 #include "frontend/batch_run.h"
 
+#include <charconv>
 #include <cstdint>
 #include <cstdio>
 #include <new>
@@ -15,6 +16,8 @@
 #include "frontend/batch_outputs.h"
 #include "frontend/batch_texts.h"
 #include "frontend/output_set.h"
+#include "frontend/pair_run.h"
+#include "frontend/pair_texts.h"
 #include "frontend/read_messages.h"
 #include "frontend/read_texts.h"
 #include "platform/platform.h"
@@ -46,6 +49,14 @@ RunRequest RequestOf(const CommandLine& line, int jobs) {
   request.products.matrix = !line.phylip.empty();
   request.products.picture = !line.svg.empty();
   if (!line.tree.empty() || request.products.picture) request.products.tree = TreeWorkOf(line.method);
+  request.products.matrix = request.products.matrix || !line.matrix.empty();
+  request.products.neighbours = line.neighbours;
+  request.products.duplicates = line.duplicates >= 0;
+  if (request.products.PairSearch()) {
+    // OUTPUT is the table of the search, in the accurate arithmetic.
+    request.arithmetic = ArithmeticChoice::kAccurate;
+    request.products.report = request.products.distance_table = false;
+  }
   const bool utf8 = line.encoding == HeadingEncoding::kUtf8;
   request.headings = {utf8 ? texts::kStandardizedHeading.readable : texts::kStandardizedHeading.bytes,
                       utf8 ? texts::kResultsHeading.readable : texts::kResultsHeading.bytes};
@@ -92,6 +103,9 @@ int FailRead(const BatchRun& run, const ReadOutcome& read, const Collection& c) 
   MessageLine message = About(run, run.data_name);
   switch (read.kind) {
     case ReadOutcome::kOverCapacity:
+      if (run.request.products.PairSearch()) {
+        return Fail(message.Say("more than 1000000 varieties or 32767 traits", texts::kJaOverPairCapacity));
+      }
       return Fail(message.Say("more than 32767 varieties or traits", texts::kJaOverCapacity));
     case ReadOutcome::kOverMemory:
       message.Say("needs ", texts::kJaMemoryNeeds).Plain(Gibibytes(read.plan.needed));
@@ -180,6 +194,24 @@ int RefuseSharedFiles(const BatchRun& run, const std::vector<OutputName>& names)
 
 // ---- The run
 
+// OUTPUT of a run of the neighbours or the duplicates, and the count of
+// the duplicates:
+//   "kyori: 3 pairs at a distance of at most 0.5" / "kyori: 3組が距離0.5以下です"
+int FinishPairSearch(const BatchRun& run, const Collection& c, int jobs, const RunOutputs& planned, OutputSet& outputs) {
+  const PairOutput written =
+      WritePairOutput(c, run.line.neighbours, run.line.duplicates, run.request.min_common, jobs, outputs.File(0));
+  if (!written.finished || outputs.Commit() >= 0) {
+    return Fail(About(run, planned.names[0].name).Say("writing failed", texts::kJaWriteFailed));
+  }
+  if (run.line.duplicates < 0) return kDone;
+  char most[32];
+  const auto end = std::to_chars(most, most + sizeof most, run.line.duplicates).ptr;
+  MessageLine message(run.style);
+  message.Plain(std::to_string(written.pairs)).Say(" pairs at a distance of at most ", texts::kJaPairsWithin);
+  message.Plain(std::string(most, end)).Say("", texts::kJaPairsWithinEnd).Write();
+  return kDone;
+}
+
 // The tree, matrix and picture's starting point when the outputs ask for
 // them: the distances checked and the tree built. kDone, or kFailed with
 // its message.
@@ -202,6 +234,7 @@ int RunStages(const BatchRun& run, DataFile& data, const RunOutputs& planned, Ou
   const Standardized standardized = StandardizeTraits(c, read.plan.arithmetic);
   WarnAboutSpreads(run, c, standardized.spreads_off);
   if (standardized.stop.kind != TraitStop::kNone) return FailTraitStop(run, c, standardized.stop);
+  if (run.request.products.PairSearch()) return FinishPairSearch(run, c, jobs, planned, outputs);
   RunDistances distances = ComputeRunDistances(c, run.request, read.plan);
   Analyses analyses;
   if (const int analyzed = Analyze(run, c, std::move(distances.distances), jobs, analyses); analyzed != kDone) {

@@ -1,10 +1,15 @@
 #include "frontend/command_line.h"
 
+#include <algorithm>
 #include <cstddef>
+#include <charconv>
+#include <cmath>
 #include <cstdlib>
 #include <initializer_list>
 #include <string_view>
 #include <utility>
+
+#include "batch/nearest_neighbours.h"
 
 namespace kyori {
 namespace {
@@ -59,6 +64,51 @@ bool ParseJobs(const std::string& value, int& jobs) {
   return true;
 }
 
+constexpr std::pair<NpyPrecision, std::string_view> kPrecisions[] = {
+    {NpyPrecision::kFloat64, "float64"}, {NpyPrecision::kFloat32, "float32"}};
+
+// The number of neighbours: a whole number from 1 to 1000.
+bool ParseNeighbours(const std::string& value, int& neighbours) {
+  if (value.empty() || value.size() > 4 || value.find_first_not_of("0123456789") != std::string::npos) return false;
+  const int k = std::atoi(value.c_str());
+  if (k < 1 || k > kMostNeighbours) return false;
+  neighbours = k;
+  return true;
+}
+
+// The distance of duplicates: a finite number, 0 or more, written in full
+// ("0", "0.25", "1e-3"; not "inf", "nan", "-1" or "0.5x").
+bool ParseDistance(const std::string& value, double& distance) {
+  double d = 0;
+  const char* end = value.data() + value.size();
+  const auto [stop, error] = std::from_chars(value.data(), end, d);
+  if (value.empty() || error != std::errc() || stop != end || !std::isfinite(d) || !(d >= 0)) return false;
+  distance = d;
+  return true;
+}
+
+// The options a run of the neighbours or the duplicates does not take.
+constexpr std::string_view kReportOptions[] = {"--tree",   "--svg",          "--phylip", "--matrix",
+                                               "--matrix-precision", "--format", "--standardized",
+                                               "--method", "--encoding",     "--arithmetic"};
+
+// The first two options of `given` that cannot go together, or kNone.
+UsageError ConflictOf(const std::vector<std::string>& given) {
+  for (std::string_view mode : {"--neighbours", "--duplicates"}) {
+    bool named = false;
+    for (const std::string& g : given) named = named || g == mode;
+    if (!named) continue;
+    for (const std::string& g : given) {
+      const bool report_option =
+          std::find(std::begin(kReportOptions), std::end(kReportOptions), g) != std::end(kReportOptions);
+      if (g != mode && (g == "--neighbours" || g == "--duplicates" || report_option)) {
+        return {UsageError::kConflict, std::string(mode), g};
+      }
+    }
+  }
+  return {};
+}
+
 // Stores the value of option `name`; false when the value is not allowed.
 bool Assign(std::string_view name, const std::string& value, CommandLine& line) {
   if (name == "--console") return ConsoleOptionFromName(value, &line.console);
@@ -69,9 +119,13 @@ bool Assign(std::string_view name, const std::string& value, CommandLine& line) 
   if (name == "--method") return ParseChoice(value, kTreeMethods, line.method);
   if (name == "--jobs") return ParseJobs(value, line.jobs);
   if (name == "--format") return ParseChoice(value, kFormats, line.format);
+  if (name == "--matrix-precision") return ParseChoice(value, kPrecisions, line.matrix_precision);
+  if (name == "--neighbours") return ParseNeighbours(value, line.neighbours);
+  if (name == "--duplicates") return ParseDistance(value, line.duplicates);
   std::string& file = name == "--tree"           ? line.tree
                       : name == "--phylip"       ? line.phylip
                       : name == "--standardized" ? line.standardized
+                      : name == "--matrix"       ? line.matrix
                                                  : line.svg;
   file = value;
   return !value.empty();
@@ -79,7 +133,8 @@ bool Assign(std::string_view name, const std::string& value, CommandLine& line) 
 
 bool TakesValue(std::string_view name) {
   return OneOf(name, {"--console", "--encoding", "--input", "--arithmetic", "--method", "--jobs", "--tree",
-                      "--phylip", "--svg", "--format", "--standardized"});
+                      "--phylip", "--svg", "--format", "--standardized", "--matrix", "--matrix-precision",
+                      "--neighbours", "--duplicates"});
 }
 
 }  // namespace
@@ -140,7 +195,7 @@ UsageError ParseCommandLine(const std::vector<std::string>& args, CommandLine& l
     }
     if (!Assign(name, value, line)) return {UsageError::kBadValue, name, value};
   }
-  return {};
+  return ConflictOf(given);
 }
 
 }  // namespace kyori

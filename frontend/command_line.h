@@ -13,6 +13,12 @@
 //   {"--jobs"}                             -> usage error: missing value
 //   {"--tree=a", "--tree=b", "d", "o"}     -> usage error: repeated option
 //     (an option given twice would leave one of its values unused)
+//   {"--neighbours=10", "--tree=t", "d", "o"}
+//                                          -> usage error: --neighbours and --tree
+//     conflict (--neighbours and --duplicates replace the report, and take
+//     none of its options: --tree, --svg, --phylip, --matrix,
+//     --matrix-precision, --format, --standardized, --method, --encoding,
+//     --arithmetic; nor each other)
 #ifndef KYORI_FRONTEND_COMMAND_LINE_H_
 #define KYORI_FRONTEND_COMMAND_LINE_H_
 
@@ -22,6 +28,7 @@
 #include "analysis/linkage.h"
 #include "batch/arithmetic_choice.h"
 #include "batch/input_choice.h"
+#include "batch/npy_matrix.h"
 #include "io/console_encoding.h"
 
 namespace kyori {
@@ -61,15 +68,19 @@ struct CommandLine {
   OutputFormat format = OutputFormat::kReport;  // report | csv | tsv
   std::string standardized;              // the standardized values' table, empty for none
   int jobs = 0;                          // threads; 0: the machine's cores
+  std::string matrix;                    // the distances as .npy, empty for none
+  NpyPrecision matrix_precision = NpyPrecision::kFloat64;  // float64 | float32
+  int neighbours = 0;                    // OUTPUT the K nearest of each variety (1 to 1000); 0: the report
+  double duplicates = -1;                // OUTPUT the pairs within this distance (0 or more); below 0: the report
   bool batch_options = false;            // an option that only batch mode uses was given
   std::vector<std::string> files;
 };
 
 // What went wrong with a command line; kNone when it parsed.
 struct UsageError {
-  enum Kind { kNone, kUnknownOption, kMissingValue, kBadValue, kFileCount, kRepeatedOption } kind = kNone;
+  enum Kind { kNone, kUnknownOption, kMissingValue, kBadValue, kFileCount, kRepeatedOption, kConflict } kind = kNone;
   std::string option;  // the option as given (or its value, for kBadValue the option's name)
-  std::string value;   // for kBadValue
+  std::string value;   // for kBadValue; for kConflict the other option
 };
 
 // Parses `args` (without the program's name) into `line`. The file count is

@@ -9,6 +9,7 @@
 #include "frontend/help.h"
 #include "frontend/messages.h"
 #include "frontend/batch_texts.h"
+#include "frontend/pair_texts.h"
 #include "io/console_encoding.h"
 #include "platform/platform.h"
 
@@ -35,6 +36,10 @@ int ReportUsageError(const kyori::UsageError& error, kyori::MessageStyle style) 
       break;
     case kyori::UsageError::kBadValue:
       message.Say("value not allowed", texts::kJaBadValue).Plain(": ").Data(error.option + "=" + error.value);
+      break;
+    case kyori::UsageError::kConflict:
+      message.Say("options that cannot be used together", texts::kJaConflictingOptions).Plain(": ");
+      message.Data(error.option).Say(" and ", texts::kJaAnd).Data(error.value);
       break;
     default:
       message.Say("expected two files, DATA and OUTPUT (see kyori --help)", texts::kJaFileCount);

@@ -2,6 +2,7 @@
 // the readable text written beside it.
 #include "frontend/batch_texts.h"
 #include "frontend/read_texts.h"
+#include "frontend/pair_texts.h"
 #include "text/texts.h"
 
 #include <gtest/gtest.h>
@@ -42,6 +43,9 @@ TEST(TextsTest, EveryTextIsTheCodePage932EncodingOfItsReadableForm) {
     EXPECT_EQ(EncodeWithIconv(text->readable), std::string(text->bytes)) << text->readable;
   }
   for (const texts::SjisText* text : texts::kAllReadTexts) {
+    EXPECT_EQ(EncodeWithIconv(text->readable), std::string(text->bytes)) << text->readable;
+  }
+  for (const texts::SjisText* text : texts::kAllPairTexts) {
     EXPECT_EQ(EncodeWithIconv(text->readable), std::string(text->bytes)) << text->readable;
   }
 }
