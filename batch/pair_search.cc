@@ -121,12 +121,15 @@ void LoadQueries(const PairSearchData& d, int first, QueryGroup* group) {
   const std::size_t m = static_cast<std::size_t>(d.traits);
   const std::size_t padded = static_cast<std::size_t>(d.padded);
   group->first = first;
-  group->values.assign(m * kQueriesAtOnce, 0.0f);
+  group->values.assign(m * kQueriesAtOnce * 4, 0.0f);
   for (int q = 0; q < kQueriesAtOnce; ++q) {
     const int i = first + q;
     group->norm[q] = 0;
     if (i >= d.varieties) continue;
-    for (std::size_t k = 0; k < m; ++k) group->values[k * kQueriesAtOnce + q] = d.columns[k * padded + i];
+    for (std::size_t k = 0; k < m; ++k) {
+      float* four = group->values.data() + (k * kQueriesAtOnce + static_cast<std::size_t>(q)) * 4;
+      std::fill(four, four + 4, d.columns[k * padded + i]);
+    }
     group->norm[q] = d.float_norms[static_cast<std::size_t>(i)];
   }
 }
@@ -151,9 +154,9 @@ void ApproximateSquares(const PairSearchData& d, const QueryGroup& group, int be
       const float* column = columns + k * padded + j;
       const __m128 b0 = _mm_loadu_ps(column);
       const __m128 b1 = _mm_loadu_ps(column + 4);
-      const float* a = values.data() + k * kQueriesAtOnce;
+      const float* a = values.data() + k * kQueriesAtOnce * 4;
       for (int q = 0; q < kQueriesAtOnce; ++q) {
-        const __m128 aq = _mm_set1_ps(a[q]);
+        const __m128 aq = _mm_loadu_ps(a + 4 * q);
         acc[q][0] = _mm_add_ps(acc[q][0], _mm_mul_ps(aq, b0));
         acc[q][1] = _mm_add_ps(acc[q][1], _mm_mul_ps(aq, b1));
       }
@@ -170,7 +173,7 @@ void ApproximateSquares(const PairSearchData& d, const QueryGroup& group, int be
     const std::size_t j = static_cast<std::size_t>(begin + t);
     for (int q = 0; q < kQueriesAtOnce; ++q) {
       float dot = 0;
-      for (std::size_t k = 0; k < m; ++k) dot += values[k * kQueriesAtOnce + q] * columns[k * padded + j];
+      for (std::size_t k = 0; k < m; ++k) dot += values[(k * kQueriesAtOnce + q) * 4] * columns[k * padded + j];
       approx[q][t] = (norm[q] + norms[j]) - 2.0f * dot;
     }
   }

@@ -105,7 +105,9 @@ float FloatLimit(const PairSearchData& data, const SearchBound& bound, int i, do
 inline constexpr int kQueriesAtOnce = 4;
 struct QueryGroup {
   int first = 0;
-  std::vector<float> values;  // values[k * kQueriesAtOnce + q]
+  // values[(k * kQueriesAtOnce + q) * 4 + lane]: each value four times, so
+  // that the pass loads it ready to multiply four columns at once
+  std::vector<float> values;
   float norm[kQueriesAtOnce] = {};
 };
 void LoadQueries(const PairSearchData& data, int first, QueryGroup* group);

@@ -47,6 +47,19 @@ Options:
       --method=METHOD     average (default, UPGMA), single, complete, ward, nj
       --phylip=FILE       the distance matrix in PHYLIP's square format
       --svg=FILE          a picture: the tree beside a heatmap of distances
+      --matrix=FILE       the distances as NumPy's .npy: the condensed vector
+                          (pair i, j with i < j, row by row), float64
+      --matrix-precision=P float64 (default) or float32 for --matrix
+      --neighbours=K      OUTPUT is, instead of the report, each variety's K
+                          nearest others (1 to 1000) as CSV: variety, rank,
+                          neighbour, distance; the accurate arithmetic, up to
+                          1,000,000 varieties; takes none of the report's
+                          options (--format, --standardized, --tree, --method,
+                          --phylip, --matrix, --svg, --encoding, --arithmetic)
+      --duplicates=D      OUTPUT is every pair at a distance of at most D (0 or
+                          more; 0: the same values) as CSV: variety, other,
+                          distance; their count on standard error; as
+                          --neighbours otherwise
       --jobs=N            threads (default: the machine's cores); the output
                           is the same for every N
   --                      ends the options

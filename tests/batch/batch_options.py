@@ -38,6 +38,7 @@ OPTIONS = {
     '--method': ['average', 'single', 'complete', 'ward', 'nj'],
     '--format': ['report', 'csv', 'tsv'],
     '--tree': None, '--phylip': None, '--svg': None, '--jobs': None, '--standardized': None,
+    '--matrix': None, '--matrix-precision': ['float64', 'float32'], '--neighbours': None, '--duplicates': None,
 }
 
 
