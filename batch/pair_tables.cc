@@ -6,12 +6,13 @@
 #include "batch/duplicate_pairs.h"
 #include "batch/pair_scan.h"
 #include "batch/row_stream.h"
+#include "platform/parallel_for.h"
 #include "text/csv_cells.h"
 
 namespace kyori {
 namespace {
 
-// The expected bytes of one block's rows, for the stream's batches.
+// The rows written at a time.
 constexpr std::size_t kBlockRowBytes = std::size_t{1} << 20;
 
 void AppendName(const std::vector<ByteString>& names, int index, NamesEncoding encoding, std::string& row) {
@@ -60,32 +61,44 @@ std::uint64_t WriteDuplicateTable(const PairSearchData& data, double most, const
   out.Write("variety,other,distance");
   out.Write(kCsvRowEnd);
   const int blocks = (data.varieties + kScanBlock - 1) / kScanBlock;
-  std::vector<std::uint64_t> counts(static_cast<std::size_t>(blocks), 0);
-  StreamRows(blocks, 1, kBlockRowBytes, jobs, out, [&](int block, int, std::string* text) {
-    const int first = block * kScanBlock;
-    const std::vector<ClosePair> pairs =
-        ClosePairsOfBlock(data, most, first, std::min(kScanBlock, data.varieties - first));
-    counts[static_cast<std::size_t>(block)] = pairs.size();
-    text->clear();
-    for (const ClosePair& p : pairs) {
-      AppendName(names, p.first, encoding, *text);
-      *text += ',';
-      AppendName(names, p.second, encoding, *text);
-      *text += ',';
-      AppendNumber(p.distance, *text);
-      *text += kCsvRowEnd;
-    }
-  });
+  const int threads = std::max(jobs, 1);
+  // A block's pairs are held compactly (16 bytes each) until they are
+  // written, one batch of `threads` blocks at a time, in order.
+  std::vector<std::vector<ClosePair>> found(static_cast<std::size_t>(threads));
   std::uint64_t total = 0;
-  for (const std::uint64_t c : counts) total += c;
+  std::string rows;
+  for (int batch = 0; batch < blocks && !out.Failed(); batch += threads) {
+    const int count = std::min(threads, blocks - batch);
+    ParallelFor(count, threads, [&](long k, int) {
+      const int first = (batch + static_cast<int>(k)) * kScanBlock;
+      found[static_cast<std::size_t>(k)] =
+          ClosePairsOfBlock(data, most, first, std::min(kScanBlock, data.varieties - first));
+    });
+    for (int k = 0; k < count; ++k) {
+      std::vector<ClosePair>& pairs = found[static_cast<std::size_t>(k)];
+      total += pairs.size();
+      for (const ClosePair& p : pairs) {
+        AppendName(names, p.first, encoding, rows);
+        rows += ',';
+        AppendName(names, p.second, encoding, rows);
+        rows += ',';
+        AppendNumber(p.distance, rows);
+        rows += kCsvRowEnd;
+        if (rows.size() >= kBlockRowBytes) {
+          out.Write(rows);
+          rows.clear();
+        }
+      }
+      std::vector<ClosePair>().swap(pairs);
+    }
+  }
+  out.Write(rows);
   return total;
 }
 
-std::uint64_t DuplicateStreamBytes(int varieties, int jobs) {
-  const int blocks = (std::max(varieties, 1) + kScanBlock - 1) / kScanBlock;
+std::uint64_t DuplicateStreamBytes(int, int jobs) {
   const std::uint64_t working = kQueriesAtOnce * kScanTile * sizeof(float) + kScanBlock * 64;
-  return RowStreamMemory(blocks, kBlockRowBytes, 1, jobs) +
-         static_cast<std::uint64_t>(std::max(jobs, 1)) * working;
+  return kBlockRowBytes + static_cast<std::uint64_t>(std::max(jobs, 1)) * working;
 }
 
 }  // namespace kyori

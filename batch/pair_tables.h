@@ -9,8 +9,10 @@
 //   "a,1,b,1\r\n" "a,2,c,1\r\n" "b,1,c,0\r\n" ...
 // Duplicates: a header, then each pair (i < j) in the order (i, j):
 //   "\xEF\xBB\xBF" "variety,other,distance\r\n" "b,c,0\r\n"
-// Both are streamed (row_stream.h): the same bytes for every number of
-// jobs; failures are left in `out`.
+// The neighbours' rows are streamed (row_stream.h); the duplicates are
+// found a batch of blocks at a time (a block for each thread) and written in
+// order before the next batch. The same bytes for every number of jobs;
+// failures are left in `out`.
 #ifndef KYORI_BATCH_PAIR_TABLES_H_
 #define KYORI_BATCH_PAIR_TABLES_H_
 
@@ -36,9 +38,10 @@ std::uint64_t WriteDuplicateTable(const PairSearchData& data, double most, const
                                   NamesEncoding encoding, int jobs, FileWriter& out);
 
 // The most bytes the duplicates' stream holds in a run where few pairs are
-// listed: two batches of blocks' rows (RowStreamMemory) and each block's
-// working room. A D under which most pairs are close holds their rows
-// beyond this, kScanBlock varieties' rows at a time for each thread.
+// listed: the rows written at a time and each thread's block's working
+// room. A D under which most pairs are close holds, beyond this, the pairs
+// of each thread's block until they are written: up to 16 bytes for each
+// of kScanBlock x n pairs a thread (2 KiB a variety).
 std::uint64_t DuplicateStreamBytes(int varieties, int jobs);
 
 }  // namespace kyori
