@@ -49,7 +49,9 @@ class BlockSearch {
       const int i = first_ + static_cast<int>(s);
       exact.clear();
       for (const auto& [j, lower] : searches_[s].candidates) {
-        if (lower <= searches_[s].limit) exact.push_back({ExactDistance(data_, i, j), j});
+        if (lower > searches_[s].limit) continue;
+        const double d = ExactDistance(data_, i, j);
+        if (!std::isnan(d)) exact.push_back({d, j});
       }
       KeepNearest(exact, out + s * k_);
     }

@@ -82,7 +82,6 @@ double ExactDistance(const PairSearchData& d, int i, int j) {
   const double* y = d.rows.data() + static_cast<std::size_t>(j) * m;
   double sum = 0;
   if (!d.gaps) {
-    if (d.traits < d.need) return std::numeric_limits<double>::quiet_NaN();
     for (std::size_t k = 0; k < m; ++k) {
       const double diff = y[k] - x[k];
       sum = diff * diff + sum;

@@ -80,7 +80,8 @@ PairSearchData PreparePairSearch(const Collection& c, int min_common);
 //   1000 x 20 -> 160,000 + 80,000 + 12,000 = 252,000
 std::uint64_t PairSearchBytes(int varieties, int traits);
 
-// The distance of varieties i and j as the accurate arithmetic computes it;
+// The distance of varieties i and j as the accurate arithmetic computes it
+// (0 for a collection of no traits, as in the report); with missing values,
 // NaN when the pair has no distance.
 double ExactDistance(const PairSearchData& data, int i, int j);
 

@@ -198,6 +198,9 @@ int RefuseSharedFiles(const BatchRun& run, const std::vector<OutputName>& names)
 // the duplicates:
 //   "kyori: 3 pairs at a distance of at most 0.5" / "kyori: 3組が距離0.5以下です"
 int FinishPairSearch(const BatchRun& run, const Collection& c, int jobs, const RunOutputs& planned, OutputSet& outputs) {
+  if (c.varieties < 2) {
+    return Fail(About(run, run.data_name).Say("one variety: there is no pair to compare", texts::kJaNoPairs));
+  }
   const PairOutput written =
       WritePairOutput(c, run.line.neighbours, run.line.duplicates, run.request.min_common, jobs, outputs.File(0));
   if (!written.finished || outputs.Commit() >= 0) {

@@ -22,8 +22,13 @@ inline constexpr SjisText kJaOverPairCapacity = {
     "品種数は1000000まで，形質数は32767までです",
     "\x95i\x8E\xED\x90\x94\x82\xCD" "1000000\x82\xDC\x82\xC5\x81" "C\x8C`\x8E\xBF\x90\x94\x82\xCD" "32767\x82\xDC\x82\xC5\x82\xC5\x82\xB7"};
 
+// a collection of one variety: no pair
+inline constexpr SjisText kJaNoPairs = {
+    "比べる品種の組がありません",
+    "\x94\xE4\x82\xD7\x82\xE9\x95i\x8E\xED\x82\xCC\x91g\x82\xAA\x82\xA0\x82\xE8\x82\xDC\x82\xB9\x82\xF1"};
+
 inline constexpr const SjisText* kAllPairTexts[] = {&kJaPairsWithin, &kJaPairsWithinEnd, &kJaConflictingOptions,
-                                                    &kJaOverPairCapacity};
+                                                    &kJaOverPairCapacity, &kJaNoPairs};
 
 }  // namespace kyori::texts
 

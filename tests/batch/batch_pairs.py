@@ -138,6 +138,17 @@ class Tables(bs.BatchTestCase):
         self.assertEqual(result.lines(), [b'kyori: 0 pairs at a distance of at most 0'])
         self.assertEqual(read(folder, 'dup.csv'), BOM + b'variety,other,distance\r\n')
 
+    def test_no_traits_put_every_pair_at_0(self):
+        # as the report's accurate arithmetic has it: neighbours by index alone
+        folder = self.folder()
+        write(folder, 'in.txt', b'3 0\r\nx\r\ny\r\nz\r\n')
+        result = bs.run(['--neighbours=1', 'in.txt', 'nb.csv'], folder)
+        self.assertSucceeded(result, warnings_allowed=False)
+        self.assertEqual(read(folder, 'nb.csv'), BOM + b'variety,rank,neighbour,distance\r\n'
+                         b'x,1,y,0\r\ny,1,x,0\r\nz,1,x,0\r\n')
+        result = bs.run(['--duplicates=0', 'in.txt', 'dup.csv'], folder)
+        self.assertEqual(result.lines(), [b'kyori: 3 pairs at a distance of at most 0'])
+
     def test_kyori_layout_and_names_in_shift_jis(self):
         folder = self.folder()
         write(folder, 'in.txt', open(os.path.join(os.path.dirname(__file__), '..', '..', 'examples',
@@ -223,6 +234,7 @@ class Refusals(bs.BatchTestCase):
             (table(20, 2, 4), '/dev/full', b'/dev/full: writing failed'),
             (b'name,a,b\nx,1,2\ny,1,3\nz,1,4\n', 'out.csv', b'trait 1 (a): all its values are the same'),
             (b'name,a\nx,1\n', 'out.csv', b'in.csv: '),
+            (b'1 0\r\nx\r\n', 'out.csv', b'in.csv: one variety: there is no pair to compare'),
         ]
         for data, output, fragment in cases:
             for mode in ['--neighbours=2', '--duplicates=1']:
