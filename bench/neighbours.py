@@ -73,7 +73,14 @@ def agreement(ours, theirs, z, tolerance):
     return equal, ties_only
 
 
+def prepare(data, out):
+    x = read_layout(data)
+    numpy.save(out, (x - x.mean(axis=0)) / x.std(axis=0, ddof=1))
+
+
 def main():
+    if sys.argv[1:2] == ['--prepare']:
+        return prepare(sys.argv[2], sys.argv[3])
     parser = argparse.ArgumentParser()
     parser.add_argument('--program', default=os.path.join(REPO, 'build', 'kyori'))
     parser.add_argument('--shared', default=os.path.join(REPO, '..', 'shared', 'bench'))
@@ -87,27 +94,29 @@ def main():
     folder = tempfile.mkdtemp(prefix='kyori-neighbours-')
     data = os.path.join(folder, 'data.txt')
     subprocess.run([sys.executable, os.path.join(args.shared, 'gen_data.py'), str(n), str(m), '1', data], check=True)
-    x = read_layout(data)
-    z = (x - x.mean(axis=0)) / x.std(axis=0, ddof=1)
-    numpy.save(os.path.join(folder, 'z.npy'), z)
+    # Prepared in a child process: a child forked from a parent that holds
+    # the data would count the parent's memory in its own peak.
+    subprocess.run([sys.executable, os.path.abspath(__file__), '--prepare', data, os.path.join(folder, 'z.npy')],
+                   check=True)
     print('load before: %s' % open('/proc/loadavg').read().strip())
     rows = []
     command = [args.program, '--neighbours=%d' % k, data, os.path.join(folder, 'kyori.csv')]
     if args.jobs:
         command.insert(1, '--jobs=%d' % args.jobs)
     wall, peak, _ = measured(command)
-    ours = kyori_neighbours(os.path.join(folder, 'kyori.csv'), n, k)
-    rows.append(('kyori --neighbours=%d (whole run)' % k, wall, None, peak, n, True))
+    rows.append(['kyori --neighbours=%d (whole run)' % k, wall, None, peak, n, True])
     peer = os.path.join(REPO, 'bench', 'neighbours_peer.py')
-    for tool, tolerance in [('sklearn', 1e-9), ('faiss', 1e-5)]:
-        if tool not in args.peers.split(','):
-            continue
+    tools = [t for t in [('sklearn', 1e-9), ('faiss', 1e-5)] if t[0] in args.peers.split(',')]
+    for tool, _ in tools:
         out = os.path.join(folder, tool + '.npy')
         wall, peak, printed = measured(['/usr/bin/python3', peer, tool, os.path.join(folder, 'z.npy'), str(k), out])
-        equal, ties_only = agreement(ours, numpy.load(out), z, tolerance)
         name = {'sklearn': 'scikit-learn NearestNeighbors(brute)', 'faiss': 'FAISS IndexFlatL2'}[tool]
-        rows.append((name, wall, float(printed.strip()), peak, equal, ties_only))
+        rows.append([name, wall, float(printed.strip()), peak, None, None])
     print('load after:  %s' % open('/proc/loadavg').read().strip())
+    ours = kyori_neighbours(os.path.join(folder, 'kyori.csv'), n, k)
+    z = numpy.load(os.path.join(folder, 'z.npy'))
+    for row, (tool, tolerance) in zip(rows[1:], tools):
+        row[4], row[5] = agreement(ours, numpy.load(os.path.join(folder, tool + '.npy')), z, tolerance)
     print()
     print('%d x %d, K = %d' % (n, m, k))
     print()
