@@ -79,6 +79,9 @@ struct RunProducts {
 
   // The distances are handed out for a table, a matrix or a tree.
   bool NeedDistances() const { return distance_table || matrix || tree != TreeWork::kNone; }
+  // Every pair needs a distance: a matrix, a tree (and its picture) have no
+  // place for a pair without one; the distance table writes it NA.
+  bool NeedEveryDistance() const { return matrix || tree != TreeWork::kNone || picture; }
 };
 
 // What a run asks of the pipeline.

@@ -49,7 +49,7 @@ GappedRunDistances ComputeGappedRunDistances(const Collection& c, const RunReque
   const bool keep = request.products.NeedDistances();
   made.distances.cells =
       PackCells(triangle, keep ? &made.distances.distances : nullptr, plan.jobs, NanCell::kMissing);
-  if (keep && made.no_distance.pairs != 0) made.kind = GappedRunDistances::kNoDistance;
+  if (request.products.NeedEveryDistance() && made.no_distance.pairs != 0) made.kind = GappedRunDistances::kNoDistance;
   return made;
 }
 

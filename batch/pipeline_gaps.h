@@ -71,7 +71,8 @@ struct GappedRunDistances {
   enum Kind {
     kMade,        // the cells, and the distances the products need
     kNoDistance,  // as kMade, but the products need every pair's distance
-                  // (a tree, a matrix, a picture) and a pair has none
+                  // (a tree, a matrix, a picture: NeedEveryDistance) and a
+                  // pair has none; the distance table alone writes it NA
   } kind = kMade;
   RunDistances distances;        // cells made with NanCell::kMissing; NaN among
                                  // the distances for the pairs without one

@@ -44,7 +44,10 @@ analysis::DistancesProblem PrepareAnalyses(const Collection& c, std::vector<doub
   out.distances.n = c.varieties;
   out.distances.condensed = std::move(distances);
   out.names = NamesInUtf8(c);
-  const analysis::DistancesProblem problem = analysis::CheckDistances(out.distances);
+  // Without a tree a pair without a distance (NaN) is written NA in the
+  // distance table; a tree needs every distance.
+  const analysis::DistancesProblem problem =
+      build_tree ? analysis::CheckDistances(out.distances) : analysis::CheckDistancesWithGaps(out.distances);
   if (problem != analysis::DistancesProblem::kNone || !build_tree) return problem;
   return BuildTree(method, jobs, out);
 }

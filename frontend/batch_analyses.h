@@ -39,7 +39,9 @@ struct Analyses {
 // Takes over the run's distances (in the triangle's order) beside the
 // collection's names, checks them, and builds the tree of `method` when
 // `build_tree` (neighbour-joining with `jobs` threads). kNone when done;
-// else what is wrong with the distances, and no tree.
+// else what is wrong with the distances, and no tree. A NaN (a pair without
+// a distance, of varieties with missing values) passes only when no tree is
+// built: the distance table writes it NA.
 analysis::DistancesProblem PrepareAnalyses(const Collection& c, std::vector<double> distances, bool build_tree,
                                            TreeMethod method, int jobs, Analyses& out);
 

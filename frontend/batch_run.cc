@@ -11,6 +11,7 @@
 #include <vector>
 
 #include "batch/pipeline.h"
+#include "batch/pipeline_gaps.h"
 #include "frontend/batch_analyses.h"
 #include "frontend/batch_outputs.h"
 #include "frontend/batch_texts.h"
@@ -50,6 +51,8 @@ RunRequest RequestOf(const CommandLine& line, int jobs) {
   request.headings = {utf8 ? texts::kStandardizedHeading.readable : texts::kStandardizedHeading.bytes,
                       utf8 ? texts::kResultsHeading.readable : texts::kResultsHeading.bytes};
   request.machine = ThisMachine();
+  request.missing = line.missing;
+  request.min_common = line.min_common;
   return request;
 }
 
@@ -144,6 +147,80 @@ int FailTraitStop(const BatchRun& run, const Collection& c, const TraitStop& sto
   return Fail(message.Say(": a value is not a finite number", texts::kJaNotFinite));
 }
 
+// ---- Missing values
+
+// "kyori: field.csv: 37 of 1200 values missing, in 4 traits"
+void SayMissingCount(const BatchRun& run, const MissingCount& count) {
+  MessageLine message = About(run, run.data_name);
+  const std::string values = std::to_string(count.values);
+  const std::string missing = std::to_string(count.missing);
+  const std::string traits = std::to_string(count.traits);
+  if (run.style.japanese) {
+    message.Plain(values).Say("", texts::kJaMissingOf).Plain(missing).Say("", texts::kJaMissingValues);
+    message.Plain(traits).Say("", texts::kJaMissingTraits);
+  } else {
+    message.Plain(missing + " of " + values + " values missing, in " + traits +
+                  (count.traits == 1 ? " trait" : " traits"));
+  }
+  message.Write();
+}
+
+// Missing values, and the compatible arithmetic asked for by name: it has
+// no definition for them (exit 2, as a usage error).
+int RefuseCompatibleGaps(const BatchRun& run, const MissingCount& count) {
+  MessageLine message = About(run, run.data_name);
+  message.Plain(std::to_string(count.missing));
+  message.Say(" values are missing, and the compatible arithmetic has no definition for missing values; "
+              "use --arithmetic=accurate or auto",
+              texts::kJaCompatibleGaps);
+  message.Write();
+  return kUsage;
+}
+
+int FailGappedTraitStop(const BatchRun& run, const Collection& c, const GappedTraitStop& stop) {
+  MessageLine message = About(run, run.data_name);
+  SayTrait(message, c, stop.trait);
+  switch (stop.kind) {
+    case GappedTraitStop::kTooFewValues:
+      message.Say(": fewer than two present values (", texts::kJaTooFewPresent).Plain(std::to_string(stop.present));
+      return Fail(message.Say("); standardizing needs two", texts::kJaPresentEnd));
+    case GappedTraitStop::kIdentical:
+      return Fail(message.Say(": all its present values are the same", texts::kJaPresentIdentical));
+    default:
+      return Fail(message.Say(": a value is not a finite number", texts::kJaNotFinite));
+  }
+}
+
+// "variety 3 (x)" / "3番目の品種（x）"
+MessageLine& SayVariety(MessageLine& message, const Collection& c, int variety) {
+  message.Plain(std::to_string(variety + 1)).Say(" (", texts::kJaVarietyPrefix);
+  message.Data(c.variety_names[static_cast<std::size_t>(variety)].View(), c.name_encoding);
+  return message.Say(")", texts::kJaTraitSuffix);
+}
+
+// A tree, matrix or picture asked for, and a pair without a distance: names
+// the first such pair and counts them all.
+//   "kyori: d.csv: varieties 2 (y) and 3 (z) have no trait in common, so no
+//    distance; pairs without a distance: 1; a tree, a PHYLIP matrix or a
+//    picture needs every pair's distance"
+int FailNoDistance(const BatchRun& run, const Collection& c, const NoDistanceCount& none) {
+  MessageLine message = About(run, run.data_name);
+  message.Say("varieties ", "");
+  SayVariety(message, c, none.first).Say(" and ", texts::kJaVarietyAnd);
+  SayVariety(message, c, none.second);
+  if (run.request.min_common <= 1) {
+    message.Say(" have no trait in common, so no distance", texts::kJaNoCommonTrait);
+  } else {
+    const std::string k = std::to_string(run.request.min_common);
+    message.Say(" have fewer than ", texts::kJaFewCommonBefore).Plain(k);
+    message.Say(" traits in common (", texts::kJaFewCommonMid).Plain("--min-common=" + k);
+    message.Say("), so no distance", texts::kJaFewCommonAfter);
+  }
+  message.Say("; pairs without a distance: ", texts::kJaNoDistancePairs).Plain(std::to_string(none.pairs));
+  return Fail(message.Say("; a tree, a PHYLIP matrix or a picture needs every pair's distance",
+                          texts::kJaNoDistanceEnd));
+}
+
 void SayCopheneticCorrelation(const BatchRun& run, const Analyses& analyses) {
   char text[32];
   std::snprintf(text, sizeof text, "%.6f", CopheneticCorrelationOf(analyses));
@@ -192,17 +269,10 @@ int Analyze(const BatchRun& run, const Collection& c, std::vector<double> distan
   return Fail(About(run, run.data_name).Plain(analysis::DescribeProblem(problem)));
 }
 
-// The stages from reading DATA to every output in place, once DATA and the
-// outputs are open.
-int RunStages(const BatchRun& run, DataFile& data, const RunOutputs& planned, OutputSet& outputs) {
-  Collection c;
-  const ReadOutcome read = ReadDataFile(data, run.request, c);
-  if (read.kind != ReadOutcome::kRead) return FailRead(run, read, c);
-  const int jobs = read.plan.jobs;
-  const Standardized standardized = StandardizeTraits(c, read.plan.arithmetic);
-  WarnAboutSpreads(run, c, standardized.spreads_off);
-  if (standardized.stop.kind != TraitStop::kNone) return FailTraitStop(run, c, standardized.stop);
-  RunDistances distances = ComputeRunDistances(c, run.request, read.plan);
+// The stages from the distances to every output in place: the tree, matrix
+// and picture made of them, then every output written.
+int WriteRun(const BatchRun& run, const Collection& c, RunDistances& distances, int jobs, const RunOutputs& planned,
+             OutputSet& outputs) {
   Analyses analyses;
   if (const int analyzed = Analyze(run, c, std::move(distances.distances), jobs, analyses); analyzed != kDone) {
     return analyzed;
@@ -215,6 +285,41 @@ int RunStages(const BatchRun& run, DataFile& data, const RunOutputs& planned, Ou
   }
   if (run.request.products.tree != TreeWork::kNone && c.varieties >= 3) SayCopheneticCorrelation(run, analyses);
   return kDone;
+}
+
+// The stages of a collection with missing values, once they are counted:
+// the count on standard error, each trait standardized over its present
+// values, the distances over the traits each pair shares.
+int RunGappedStages(const BatchRun& run, Collection& c, const GapsFound& gaps, const RunOutputs& planned,
+                    OutputSet& outputs) {
+  if (gaps.kind == GapsFound::kCompatibleNamed) return RefuseCompatibleGaps(run, gaps.missing);
+  if (gaps.kind == GapsFound::kOverMemory) {
+    ReadOutcome over;
+    over.kind = ReadOutcome::kOverMemory;
+    over.plan = gaps.plan;
+    return FailRead(run, over, c);
+  }
+  SayMissingCount(run, gaps.missing);
+  const GappedTraitStop stop = StandardizeWithGaps(c);
+  if (stop.kind != GappedTraitStop::kNone) return FailGappedTraitStop(run, c, stop);
+  GappedRunDistances made = ComputeGappedRunDistances(c, run.request, gaps.plan);
+  if (made.kind == GappedRunDistances::kNoDistance) return FailNoDistance(run, c, made.no_distance);
+  return WriteRun(run, c, made.distances, gaps.plan.jobs, planned, outputs);
+}
+
+// The stages from reading DATA to every output in place, once DATA and the
+// outputs are open.
+int RunStages(const BatchRun& run, DataFile& data, const RunOutputs& planned, OutputSet& outputs) {
+  Collection c;
+  const ReadOutcome read = ReadDataFile(data, run.request, c);
+  if (read.kind != ReadOutcome::kRead) return FailRead(run, read, c);
+  const GapsFound gaps = FindGaps(c, run.request);
+  if (gaps.kind != GapsFound::kNone) return RunGappedStages(run, c, gaps, planned, outputs);
+  const Standardized standardized = StandardizeTraits(c, read.plan.arithmetic);
+  WarnAboutSpreads(run, c, standardized.spreads_off);
+  if (standardized.stop.kind != TraitStop::kNone) return FailTraitStop(run, c, standardized.stop);
+  RunDistances distances = ComputeRunDistances(c, run.request, read.plan);
+  return WriteRun(run, c, distances, read.plan.jobs, planned, outputs);
 }
 
 int Run(const BatchRun& run) {

@@ -154,6 +154,81 @@ inline constexpr SjisText kJaRepeatedOption = {
     "オプションが二度指定されています",
     "\x83I\x83v\x83V\x83\x87\x83\x93\x82\xAA\x93\xF1\x93x\x8Ew\x92\xE8\x82\xB3\x82\xEA\x82\xC4\x82\xA2\x82\xDC\x82\xB7"};
 
+// the count of missing values: between the count of values and the count missing
+inline constexpr SjisText kJaMissingOf = {
+    "個の値のうち",
+    "\x8C\xC2\x82\xCC\x92l\x82\xCC\x82\xA4\x82\xBF"};
+
+// the count of missing values: between the count missing and the count of traits
+inline constexpr SjisText kJaMissingValues = {
+    "個が欠測です（",
+    "\x8C\xC2\x82\xAA\x8C\x87\x91\xAA\x82\xC5\x82\xB7\x81i"};
+
+// the count of missing values: after the count of traits
+inline constexpr SjisText kJaMissingTraits = {
+    "形質に）",
+    "\x8C`\x8E\xBF\x82\xC9\x81j"};
+
+// a trait with fewer than two present values, before their count
+inline constexpr SjisText kJaTooFewPresent = {
+    "の欠測でない値が2個未満です（",
+    "\x82\xCC\x8C\x87\x91\xAA\x82\xC5\x82\xC8\x82\xA2\x92l\x82\xAA" "2\x8C\xC2\x96\xA2\x96\x9E\x82\xC5\x82\xB7\x81i"};
+
+// after the count of a trait's present values
+inline constexpr SjisText kJaPresentEnd = {
+    "個）．標準化には2個以上必要です",
+    "\x8C\xC2\x81j\x81" "D\x95W\x8F\x80\x89\xBB\x82\xC9\x82\xCD" "2\x8C\xC2\x88\xC8\x8F\xE3\x95K\x97v\x82\xC5\x82\xB7"};
+
+// a trait whose present values are all the same
+inline constexpr SjisText kJaPresentIdentical = {
+    "の欠測でない値がすべて同一です",
+    "\x82\xCC\x8C\x87\x91\xAA\x82\xC5\x82\xC8\x82\xA2\x92l\x82\xAA\x82\xB7\x82\xD7\x82\xC4\x93\xAF\x88\xEA\x82\xC5\x82\xB7"};
+
+// missing values with --arithmetic=compatible, after their count
+inline constexpr SjisText kJaCompatibleGaps = {
+    "個の欠測値があります．互換の計算には欠測値の定義がないため，--arithmetic=accurate（または auto）で実行してください",
+    "\x8C\xC2\x82\xCC\x8C\x87\x91\xAA\x92l\x82\xAA\x82\xA0\x82\xE8\x82\xDC\x82\xB7\x81" "D\x8C\xDD\x8A\xB7\x82\xCC\x8Cv\x8EZ\x82\xC9\x82\xCD\x8C\x87\x91\xAA\x92l\x82\xCC\x92\xE8\x8B`\x82\xAA\x82\xC8\x82\xA2\x82\xBD\x82\xDF\x81" "C--arithmetic=accurate\x81i\x82\xDC\x82\xBD\x82\xCD auto\x81j\x82\xC5\x8E\xC0\x8Ds\x82\xB5\x82\xC4\x82\xAD\x82\xBE\x82\xB3\x82\xA2"};
+
+// before a variety's name
+inline constexpr SjisText kJaVarietyPrefix = {
+    "番目の品種（",
+    "\x94\xD4\x96\xDA\x82\xCC\x95i\x8E\xED\x81i"};
+
+// between the two varieties of a pair
+inline constexpr SjisText kJaVarietyAnd = {
+    "と",
+    "\x82\xC6"};
+
+// a pair of varieties without a trait in common
+inline constexpr SjisText kJaNoCommonTrait = {
+    "には共通の形質がなく，距離がありません",
+    "\x82\xC9\x82\xCD\x8B\xA4\x92\xCA\x82\xCC\x8C`\x8E\xBF\x82\xAA\x82\xC8\x82\xAD\x81" "C\x8B\x97\x97\xA3\x82\xAA\x82\xA0\x82\xE8\x82\xDC\x82\xB9\x82\xF1"};
+
+// a pair with fewer common traits than --min-common, before the number
+inline constexpr SjisText kJaFewCommonBefore = {
+    "の共通の形質は",
+    "\x82\xCC\x8B\xA4\x92\xCA\x82\xCC\x8C`\x8E\xBF\x82\xCD"};
+
+// a pair with fewer common traits than --min-common, before the option
+inline constexpr SjisText kJaFewCommonMid = {
+    "未満です（",
+    "\x96\xA2\x96\x9E\x82\xC5\x82\xB7\x81i"};
+
+// a pair with fewer common traits than --min-common, after the option
+inline constexpr SjisText kJaFewCommonAfter = {
+    "）．距離がありません",
+    "\x81j\x81" "D\x8B\x97\x97\xA3\x82\xAA\x82\xA0\x82\xE8\x82\xDC\x82\xB9\x82\xF1"};
+
+// the count of pairs without a distance, before it
+inline constexpr SjisText kJaNoDistancePairs = {
+    "．距離のない組は全部で",
+    "\x81" "D\x8B\x97\x97\xA3\x82\xCC\x82\xC8\x82\xA2\x91g\x82\xCD\x91S\x95\x94\x82\xC5"};
+
+// the count of pairs without a distance, after it
+inline constexpr SjisText kJaNoDistanceEnd = {
+    "組あり，樹形図，PHYLIP 行列，図にはすべての組の距離が必要です",
+    "\x91g\x82\xA0\x82\xE8\x81" "C\x8E\xF7\x8C`\x90}\x81" "CPHYLIP \x8Ds\x97\xF1\x81" "C\x90}\x82\xC9\x82\xCD\x82\xB7\x82\xD7\x82\xC4\x82\xCC\x91g\x82\xCC\x8B\x97\x97\xA3\x82\xAA\x95K\x97v\x82\xC5\x82\xB7"};
+
 inline constexpr const SjisText* kAllBatchTexts[] = {
     &kJaCannotOpenData,
     &kJaDataEmpty,
@@ -183,7 +258,22 @@ inline constexpr const SjisText* kAllBatchTexts[] = {
     &kJaSameOutput,
     &kJaStoppedBySignal,
     &kJaStandardErrorFile,
-    &kJaRepeatedOption};
+    &kJaRepeatedOption,
+    &kJaMissingOf,
+    &kJaMissingValues,
+    &kJaMissingTraits,
+    &kJaTooFewPresent,
+    &kJaPresentEnd,
+    &kJaPresentIdentical,
+    &kJaCompatibleGaps,
+    &kJaVarietyPrefix,
+    &kJaVarietyAnd,
+    &kJaNoCommonTrait,
+    &kJaFewCommonBefore,
+    &kJaFewCommonMid,
+    &kJaFewCommonAfter,
+    &kJaNoDistancePairs,
+    &kJaNoDistanceEnd};
 
 }  // namespace kyori::texts
 

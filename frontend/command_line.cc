@@ -59,6 +59,42 @@ bool ParseJobs(const std::string& value, int& jobs) {
   return true;
 }
 
+// The least number of common traits: a whole number from 1 to 32767 (no
+// pair can share more traits than a run holds).
+bool ParseMinCommon(const std::string& value, int& min_common) {
+  if (value.empty() || value.size() > 5) return false;
+  for (char c : value) {
+    if (c < '0' || c > '9') return false;
+  }
+  const int n = std::atoi(value.c_str());
+  if (n < 1 || n > 32767) return false;
+  min_common = n;
+  return true;
+}
+
+bool IsBlank(char c) { return c == ' ' || c == '\t'; }
+
+// The texts that stand for a missing value, separated by commas: "" is no
+// text at all; an empty item among others is the empty table cell
+// ("NA,," -> "NA", "", ""). An item with a blank at either end is refused:
+// the readers compare a value without its blanks, so it would never match.
+bool ParseMissing(const std::string& value, MissingTexts& missing) {
+  MissingTexts texts;
+  if (!value.empty()) {
+    std::size_t start = 0;
+    while (true) {
+      const std::size_t comma = value.find(',', start);
+      std::string item = value.substr(start, comma == std::string::npos ? std::string::npos : comma - start);
+      if (!item.empty() && (IsBlank(item.front()) || IsBlank(item.back()))) return false;
+      texts.texts.push_back(std::move(item));
+      if (comma == std::string::npos) break;
+      start = comma + 1;
+    }
+  }
+  missing = std::move(texts);
+  return true;
+}
+
 // Stores the value of option `name`; false when the value is not allowed.
 bool Assign(std::string_view name, const std::string& value, CommandLine& line) {
   if (name == "--console") return ConsoleOptionFromName(value, &line.console);
@@ -69,6 +105,8 @@ bool Assign(std::string_view name, const std::string& value, CommandLine& line) 
   if (name == "--method") return ParseChoice(value, kTreeMethods, line.method);
   if (name == "--jobs") return ParseJobs(value, line.jobs);
   if (name == "--format") return ParseChoice(value, kFormats, line.format);
+  if (name == "--missing") return ParseMissing(value, line.missing);
+  if (name == "--min-common") return ParseMinCommon(value, line.min_common);
   std::string& file = name == "--tree"           ? line.tree
                       : name == "--phylip"       ? line.phylip
                       : name == "--standardized" ? line.standardized
@@ -79,7 +117,7 @@ bool Assign(std::string_view name, const std::string& value, CommandLine& line) 
 
 bool TakesValue(std::string_view name) {
   return OneOf(name, {"--console", "--encoding", "--input", "--arithmetic", "--method", "--jobs", "--tree",
-                      "--phylip", "--svg", "--format", "--standardized"});
+                      "--phylip", "--svg", "--format", "--standardized", "--missing", "--min-common"});
 }
 
 }  // namespace

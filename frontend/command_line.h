@@ -13,6 +13,9 @@
 //   {"--jobs"}                             -> usage error: missing value
 //   {"--tree=a", "--tree=b", "d", "o"}     -> usage error: repeated option
 //     (an option given twice would leave one of its values unused)
+//   {"--missing=NA,999", "d", "o"}         -> missing texts "NA", "999"
+//   {"--missing=", "d", "o"}               -> no missing texts
+//   {"--min-common=0", "d", "o"}           -> usage error: value not allowed
 #ifndef KYORI_FRONTEND_COMMAND_LINE_H_
 #define KYORI_FRONTEND_COMMAND_LINE_H_
 
@@ -22,6 +25,7 @@
 #include "analysis/linkage.h"
 #include "batch/arithmetic_choice.h"
 #include "batch/input_choice.h"
+#include "batch/missing_texts.h"
 #include "io/console_encoding.h"
 
 namespace kyori {
@@ -61,6 +65,8 @@ struct CommandLine {
   OutputFormat format = OutputFormat::kReport;  // report | csv | tsv
   std::string standardized;              // the standardized values' table, empty for none
   int jobs = 0;                          // threads; 0: the machine's cores
+  MissingTexts missing = MissingTexts::Usual();  // texts read as a missing value; none for `--missing=`
+  int min_common = 1;                    // the least number of traits a pair shares for a distance
   bool batch_options = false;            // an option that only batch mode uses was given
   std::vector<std::string> files;
 };

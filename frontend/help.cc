@@ -49,6 +49,13 @@ Options:
       --svg=FILE          a picture: the tree beside a heatmap of distances
       --jobs=N            threads (default: the machine's cores); the output
                           is the same for every N
+      --missing=TEXTS     the texts that stand for a missing value, separated
+                          by commas (default: an empty table cell, NA, N/A,
+                          #N/A, NaN, ., -, ?); e.g. --missing=999; --missing=
+                          for none. In the kyori layout an empty field stays
+                          an error
+      --min-common=K      with missing values, a pair of varieties sharing
+                          fewer than K traits has no distance (default 1)
   --                      ends the options
 
 The data file, in the kyori layout: the number of varieties, the number of
@@ -59,6 +66,13 @@ line. Or a table: a header row (a corner cell, then the trait names), then
 one row per variety (its name, then its values), UTF-8 or Shift-JIS, as
 spreadsheets save CSV. Up to 32767 varieties and 32767 traits, as memory
 allows.
+
+Missing values: each trait is standardized over its present values, and
+each pair's distance is taken over the traits both varieties have, scaled
+up to all traits (sqrt(m / c * sum)); a missing value and a pair without a
+distance are written NA. A tree, --phylip or --svg needs every pair's
+distance. Missing values take the accurate arithmetic (auto); with
+--arithmetic=compatible they are refused.
 
   3 2                         variety,height,weight
   height,weight               A,95.5,18.2

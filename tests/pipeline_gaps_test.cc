@@ -267,5 +267,23 @@ TEST_F(PipelineGapsTest, ProductsAreRefusedOnlyWhenAPairHasNoDistance) {
   EXPECT_EQ(CellTexts(strict.distances.cells)[2], CellTexts(made.distances.cells)[2]);  // y-z shares both
 }
 
+// The distance table alone writes a pair without a distance as NA: the run
+// is made, the NaN kept among the distances handed out.
+TEST_F(PipelineGapsTest, TheDistanceTableAloneTakesPairsWithoutADistance) {
+  Collection c = Read(kGaps);
+  RunRequest request = Request(2);
+  request.products.report = false;
+  request.products.distance_table = true;
+  const GapsFound found = FindGaps(c, request);
+  ASSERT_EQ(found.kind, GapsFound::kGaps);
+  ASSERT_EQ(StandardizeWithGaps(c).kind, GappedTraitStop::kNone);
+  const GappedRunDistances made = ComputeGappedRunDistances(c, request, found.plan);
+  EXPECT_EQ(made.kind, GappedRunDistances::kMade);
+  EXPECT_EQ(made.no_distance.pairs, 1u);
+  ASSERT_EQ(made.distances.distances.size(), 6u);
+  EXPECT_TRUE(std::isnan(made.distances.distances[3]));  // y-z
+  EXPECT_FALSE(std::isnan(made.distances.distances[2]));
+}
+
 }  // namespace
 }  // namespace kyori

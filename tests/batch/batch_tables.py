@@ -343,7 +343,7 @@ BAD = [
     ('a cell that is no number', V + b'x,1,2\r\ny,3,abc\r\n', [], rb'line 3: value of B for y is "abc", not a number$'),
     ('a point in a semicolon table', b'v;A\r\nx;1,5\r\ny;2.5\r\n', [],
      rb'line 3: value of A for y is "2\.5", not a number; the decimal mark is a comma$'),
-    ('an empty cell', V + b'x,1,2\r\ny,,4\r\n', [], rb'line 3: value of A for y is empty$'),
+    ('an empty cell, no missing values', V + b'x,1,2\r\ny,,4\r\n', ['--missing='], rb'line 3: value of A for y is empty$'),
     ('a number too large', V + b'x,1,2\r\ny,1e999,4\r\n', [], rb'line 3: value of A for y is "1e999", too large$'),
     ('a variety given twice', V + b'x,1,2\r\ny,3,4\r\nx,5,6\r\n', [],
      rb'line 4: the variety x is already on line 2$'),
