@@ -32,7 +32,7 @@
 #        Rscript r_reference.R --program KYORI   the program
 # Exit status 0 when all held, 1 when one failed.
 args <- commandArgs(trailingOnly = TRUE)
-program <- if (length(args) == 2 && args[1] == "--program") args[2] else NULL
+program <- if (length(args) == 2 && args[1] == "--program") normalizePath(args[2]) else NULL
 driver <- args[1]
 failures <- 0
 work <- tempfile("kyori-r-")
@@ -92,13 +92,20 @@ reference_distances <- function(z, min_common) {
 
 # ---- Through the program
 
+# x with its rows named as write.csv names them (1, 2, ... where R has no
+# names).
+named <- function(x) {
+  if (is.null(rownames(x))) rownames(x) <- as.character(seq_len(nrow(x)))
+  x
+}
+
 # Runs kyori in `work` with `options` on x written as x.csv; its exit status
 # and the lines on standard error.
 run_program <- function(x, options) {
   write.csv(x, file.path(work, "x.csv"), na = "NA")
   err <- file.path(work, "stderr.txt")
-  status <- system2(program, c(options, "x.csv", "out"), stdout = FALSE, stderr = err,
-                    env = "LANG=C", wait = TRUE)
+  status <- suppressWarnings(system2(program, c(options, "x.csv", "out"), stdout = FALSE, stderr = err,
+                                     env = "LANG=C"))
   # system2 runs in R's folder: the files are named from `work`.
   list(status = status, lines = readLines(err, warn = FALSE))
 }
@@ -121,6 +128,7 @@ count_line <- function(x) {
 }
 
 check_program_case <- function(label, x, min_common) {
+  x <- named(x)
   out <- in_work(run_program(x, c(sprintf("--min-common=%d", min_common), "--format=csv", "--standardized=z.csv")))
   if (out$status != 0) return(fail(label, "exit status %d: %s", out$status, paste(out$lines, collapse = " | ")))
   if (!identical(out$lines, count_line(x)))
@@ -143,8 +151,11 @@ check_program_case <- function(label, x, min_common) {
 }
 
 # A tree of every linkage on a case whose pairs all have a distance: its
-# cophenetic distances, read back with ape, are hclust's.
+# cophenetic distances, read back with ape, are hclust's. The tree's
+# branches reach each merge's height from both sides, so the path between
+# two leaves is twice the height at which they join.
 check_program_tree <- function(label, x) {
+  x <- named(as.matrix(x))
   if (!requireNamespace("ape", quietly = TRUE)) {
     cat("skip", label, ": the ape package is not installed (Debian: r-cran-ape)\n")
     skipped <<- TRUE
@@ -161,14 +172,20 @@ check_program_tree <- function(label, x) {
     }
     tree <- ape::read.tree(file.path(work, "t.nwk"))
     tree$tip.label <- gsub("^'|'$", "", tree$tip.label)
-    ours <- ape::cophenetic.phylo(tree)[rownames(x), rownames(x)]
+    if (!setequal(tree$tip.label, rownames(x))) {
+      fail(label, "%s: the tree's leaves are not the varieties", method)
+      next
+    }
+    ours <- ape::cophenetic.phylo(tree)[rownames(x), rownames(x)] / 2
     theirs <- as.matrix(cophenetic(hclust(d, if (method == "ward") "ward.D2" else method)))
+    before <- failures
     off <- compare(paste(label, method), "cophenetic distance", as.vector(ours), as.vector(theirs))
-    cat(sprintf("ok   %s, %s tree (kyori): apart from hclust by %.1e\n", label, method, off))
+    if (failures == before) cat(sprintf("ok   %s, %s tree (kyori): apart from hclust by %.1e\n", label, method, off))
   }
 }
 
 check_program_stop <- function(label, x, kind, trait) {
+  x <- named(x)
   unlink(file.path(work, "out"))
   out <- in_work(run_program(x, character(0)))
   name <- colnames(x)[trait + 1]
