@@ -91,15 +91,21 @@ int FailDataFile(const BatchRun& run, DataFile::Opened opened) {
   return Fail(About(run, run.data_name).Say("cannot open the data file", texts::kJaCannotOpenData));
 }
 
+// "kyori: big.txt: needs 3.2 GiB of memory; this machine has 2.0 GiB"
+int FailOverMemory(const BatchRun& run, const RunPlan& plan) {
+  MessageLine message = About(run, run.data_name);
+  message.Say("needs ", texts::kJaMemoryNeeds).Plain(Gibibytes(plan.needed));
+  message.Say(" of memory; this machine has ", texts::kJaMemoryHas).Plain(Gibibytes(plan.limit));
+  return Fail(message.Say("", texts::kJaMemoryEnd));
+}
+
 int FailRead(const BatchRun& run, const ReadOutcome& read, const Collection& c) {
   MessageLine message = About(run, run.data_name);
   switch (read.kind) {
     case ReadOutcome::kOverCapacity:
       return Fail(message.Say("more than 32767 varieties or traits", texts::kJaOverCapacity));
     case ReadOutcome::kOverMemory:
-      message.Say("needs ", texts::kJaMemoryNeeds).Plain(Gibibytes(read.plan.needed));
-      message.Say(" of memory; this machine has ", texts::kJaMemoryHas).Plain(Gibibytes(read.plan.limit));
-      return Fail(message.Say("", texts::kJaMemoryEnd));
+      return FailOverMemory(run, read.plan);
     case ReadOutcome::kEmptyTable:
       return Fail(message.Say("the data file is empty", texts::kJaDataEmpty));
     case ReadOutcome::kCannotRead:
@@ -170,8 +176,10 @@ void SayMissingCount(const BatchRun& run, const MissingCount& count) {
 int RefuseCompatibleGaps(const BatchRun& run, const MissingCount& count) {
   MessageLine message = About(run, run.data_name);
   message.Plain(std::to_string(count.missing));
-  message.Say(" values are missing, and the compatible arithmetic has no definition for missing values; "
-              "use --arithmetic=accurate or auto",
+  message.Say(count.missing == 1 ? " value is missing, and the compatible arithmetic has no definition for missing "
+                                   "values; use --arithmetic=accurate or auto"
+                                 : " values are missing, and the compatible arithmetic has no definition for missing "
+                                   "values; use --arithmetic=accurate or auto",
               texts::kJaCompatibleGaps);
   message.Write();
   return kUsage;
@@ -293,12 +301,7 @@ int WriteRun(const BatchRun& run, const Collection& c, RunDistances& distances, 
 int RunGappedStages(const BatchRun& run, Collection& c, const GapsFound& gaps, const RunOutputs& planned,
                     OutputSet& outputs) {
   if (gaps.kind == GapsFound::kCompatibleNamed) return RefuseCompatibleGaps(run, gaps.missing);
-  if (gaps.kind == GapsFound::kOverMemory) {
-    ReadOutcome over;
-    over.kind = ReadOutcome::kOverMemory;
-    over.plan = gaps.plan;
-    return FailRead(run, over, c);
-  }
+  if (gaps.kind == GapsFound::kOverMemory) return FailOverMemory(run, gaps.plan);
   SayMissingCount(run, gaps.missing);
   const GappedTraitStop stop = StandardizeWithGaps(c);
   if (stop.kind != GappedTraitStop::kNone) return FailGappedTraitStop(run, c, stop);

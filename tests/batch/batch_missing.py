@@ -179,6 +179,8 @@ REFUSED = [
     ('the compatible arithmetic asked for', GAPS, ['--arithmetic=compatible'], 2,
      [re.compile(rb'^kyori: data: 2 values are missing, and the compatible arithmetic has no definition for '
                  rb'missing values; use --arithmetic=accurate or auto$')]),
+    ('one value missing, the compatible arithmetic asked for', V + b'x,1,10\r\ny,NA,30\r\nz,3,20\r\n',
+     ['--arithmetic=compatible'], 2, [re.compile(rb'^kyori: data: 1 value is missing, and the compatible arithmetic')]),
     ('the compatible arithmetic asked for, the kyori layout', GAPS_LAYOUT, ['--arithmetic=compatible', '--tree=t.nwk'],
      2, [re.compile(rb'^kyori: data: 2 values are missing, and the compatible arithmetic')]),
 ]
