@@ -83,7 +83,8 @@ struct GappedRunDistances {
 // request.min_common the least number of traits a pair must have in common
 // (ComputeGappedDistances), with the plan's threads, turned into the
 // report's cells (NA for a pair without a distance), and kept beside them
-// when request.products need them. Holds what GappedDistancesMemory plans.
+// when request.products need them; without a report, only the distances
+// (as ComputeRunDistances has them). Holds what GappedDistancesMemory plans.
 // The same bytes for every number of threads.
 GappedRunDistances ComputeGappedRunDistances(const Collection& c, const RunRequest& request, const RunPlan& plan);
 
