@@ -201,6 +201,19 @@ USAGE = [
 ]
 
 
+# Patterns of gaps, as rows of values (None for a gap).
+GAP_PATTERNS = [
+    ('the worked example, and a variety with one trait', [[1, 10], [None, 30], [3, None], [5, 20], [2.5, None]]),
+    ('a variety missing all but one trait',
+     [[1, 10, 7.5], [2, 30, 1], [None, None, 4], [5, 20, 2], [3, 12, 9]]),
+    ('a trait present in two varieties only',
+     [[1, None, 7.5], [2, 30, 1], [4, None, 4], [5, 20, None], [3, None, 9]]),
+    ('two varieties with no trait in common, and complete pairs',
+     [[1, None, None], [None, 30, 1], [4, 25, 4], [5, 20, 2], [3, 21, 9]]),
+    ('all values present', [[1, 10, 7.5], [2, 30, 1], [4, 25, 4], [5, 20, 2]]),
+]
+
+
 class Gaps(MissingCase):
 
     def test_refused_runs(self):
@@ -214,30 +227,37 @@ class Gaps(MissingCase):
                 self.assertRefused(GAPS, options, 2, [b'kyori: ' + message])
 
     def test_values_and_distances_by_hand(self):
-        """The tables of a file with gaps against the definitions worked out
-        here; NA exactly at the gaps and the pairs without a distance, for
-        each least number of common traits."""
-        data = V + b'x,1,10\r\ny,NA,30\r\nz,3,NA\r\nw,5,20\r\nu,2.5,\r\n'
-        rows = [[1, 10], [None, 30], [3, None], [5, 20], [2.5, None]]
-        names = ['x', 'y', 'z', 'w', 'u']
-        z = standardized_by_hand(rows)
-        for min_common in (1, 2):
-            with self.subTest(min_common=min_common):
-                result, files = self.run_ok(data, ['--min-common=%d' % min_common, '--format=csv',
-                                                   '--standardized=z.csv'])
-                self.assertEqual(result.lines(), [count_line(3, 10, 2)])
-                values = table_cells(files['z.csv'])
-                self.assertEqual(values[0], ['', 'A', 'B'])
-                for row, expected in zip(values[1:], z):
-                    for cell, value in zip(row[1:], expected):
-                        self.assertCloseOrNA(cell, value)
-                distances = table_cells(files['out.txt'])
-                self.assertEqual(distances[0], [''] + names)
-                for i, row in enumerate(distances[1:]):
-                    self.assertEqual(row[0], names[i])
-                    for k, cell in enumerate(row[1:]):
-                        expected = 0.0 if i == k else distance_by_hand(z[i], z[k], min_common)
-                        self.assertCloseOrNA(cell, expected)
+        """The tables of files with gaps against the definitions worked out
+        here, for each pattern of gaps that matters: NA exactly at the gaps
+        and the pairs without a distance, for each least number of common
+        traits."""
+        for label, rows in GAP_PATTERNS:
+            names = ['v%d' % (i + 1) for i in range(len(rows))]
+            traits = len(rows[0])
+            data = ('v,' + ','.join('T%d' % (j + 1) for j in range(traits)) + '\r\n' + ''.join(
+                name + ',' + ','.join('NA' if v is None else repr(v) for v in row) + '\r\n'
+                for name, row in zip(names, rows))).encode()
+            z = standardized_by_hand(rows)
+            missing = sum(v is None for row in rows for v in row)
+            with_gaps = sum(any(row[j] is None for row in rows) for j in range(traits))
+            for min_common in (1, 2):
+                with self.subTest(label, min_common=min_common):
+                    result, files = self.run_ok(data, ['--min-common=%d' % min_common, '--format=csv',
+                                                       '--standardized=z.csv'])
+                    self.assertEqual(result.lines(), [count_line(missing, len(rows) * traits, with_gaps)]
+                                     if missing else [])
+                    values = table_cells(files['z.csv'])
+                    self.assertEqual(values[0], [''] + ['T%d' % (j + 1) for j in range(traits)])
+                    for row, expected in zip(values[1:], z):
+                        for cell, value in zip(row[1:], expected):
+                            self.assertCloseOrNA(cell, value)
+                    distances = table_cells(files['out.txt'])
+                    self.assertEqual(distances[0], [''] + names)
+                    for i, row in enumerate(distances[1:]):
+                        self.assertEqual(row[0], names[i])
+                        for k, cell in enumerate(row[1:]):
+                            expected = 0.0 if i == k else distance_by_hand(z[i], z[k], min_common)
+                            self.assertCloseOrNA(cell, expected)
 
     def assertCloseOrNA(self, cell, expected):
         if expected is None:
