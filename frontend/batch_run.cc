@@ -12,6 +12,7 @@
 
 #include "batch/pipeline.h"
 #include "frontend/batch_analyses.h"
+#include "frontend/batch_multivariate.h"
 #include "frontend/batch_outputs.h"
 #include "frontend/batch_texts.h"
 #include "frontend/output_set.h"
@@ -45,7 +46,12 @@ RunRequest RequestOf(const CommandLine& line, int jobs) {
   request.products.values_table = !line.standardized.empty();
   request.products.matrix = !line.phylip.empty();
   request.products.picture = !line.svg.empty();
-  if (!line.tree.empty() || request.products.picture) request.products.tree = TreeWorkOf(line.method);
+  request.products.pca = !line.pca.empty();
+  request.products.groups = !line.groups.empty();
+  request.products.group_means = !line.group_means.empty();
+  request.products.group_count = line.group_count;
+  const bool groups = request.products.groups || request.products.group_means;
+  if (!line.tree.empty() || request.products.picture || groups) request.products.tree = TreeWorkOf(line.method);
   const bool utf8 = line.encoding == HeadingEncoding::kUtf8;
   request.headings = {utf8 ? texts::kStandardizedHeading.readable : texts::kStandardizedHeading.bytes,
                       utf8 ? texts::kResultsHeading.readable : texts::kResultsHeading.bytes};
@@ -154,6 +160,55 @@ void SayCopheneticCorrelation(const BatchRun& run, const Analyses& analyses) {
   message.Write();
 }
 
+// ---- The principal components and the groups
+
+// The components of the values as read, when --pca asks: kDone, or kFailed
+// with its message.
+int PrincipalComponents(const BatchRun& run, const Collection& c, const std::vector<double>& as_read,
+                        Multivariate& multivariate) {
+  if (run.line.pca.empty()) return kDone;
+  const PcaStage stage = ComputeRunPca(c, as_read, multivariate);
+  if (stage.kind == PcaStage::kDone) return kDone;
+  MessageLine message = About(run, run.data_name);
+  if (stage.kind == PcaStage::kOneTrait) {
+    message.Say("principal components: the biplot needs at least two traits; the data has ", texts::kJaBiplotTraits);
+    return Fail(message.Plain(std::to_string(c.traits)).Say("", texts::kJaGroupsVarietiesEnd));
+  }
+  message.Say("principal components: ", texts::kJaPrincipalComponents);
+  if (stage.kind == PcaStage::kProblem) return Fail(message.Plain(analysis::DescribePcaProblem(stage.problem)));
+  SayTrait(message, c, stage.stop.trait);
+  switch (stage.stop.kind) {
+    case GappedTraitStop::kNotFinite: return Fail(message.Say(": a value is not a finite number", texts::kJaNotFinite));
+    case GappedTraitStop::kTooFewValues: return Fail(message.Say(": fewer than two values", texts::kJaTooFewValues));
+    default: return Fail(message.Say(": all its values are the same", texts::kJaIdentical));
+  }
+}
+
+// The groups cut from the run's tree, when --groups or --group-means asks:
+// kDone, or kFailed with its message.
+int Groups(const BatchRun& run, const Collection& c, const std::vector<double>& as_read, Analyses& analyses,
+           Multivariate& multivariate) {
+  const GroupsStage stage = GroupRun(run.line, c, as_read, analyses, multivariate);
+  if (stage.kind == GroupsStage::kDone) return kDone;
+  MessageLine message = About(run, run.data_name);
+  if (stage.kind == GroupsStage::kTooFewVarieties) {
+    message.Say("groups need at least ", texts::kJaGroupsNeedVarieties).Plain(std::to_string(VarietiesForGroups(run.line)));
+    message.Say(" varieties; the data has ", texts::kJaGroupsVarietiesHas).Plain(std::to_string(c.varieties));
+    return Fail(message.Say("", texts::kJaGroupsVarietiesEnd));
+  }
+  return Fail(message.Plain(analysis::DescribeGroupsProblem(stage.problem)));
+}
+
+// What a run that wrote its outputs says of its components and groups, one
+// line each: the missing values the components took as the trait's mean
+// (a run with gaps), and the number of groups chosen.
+void SayMultivariateNotes(const BatchRun& run, const Multivariate& multivariate) {
+  if (multivariate.has_pca && multivariate.pca.replaced > 0) {
+    PcaMissingLine(run.style, run.data_name, multivariate.pca.replaced).Write();
+  }
+  if (multivariate.has_groups && multivariate.count_chosen) GroupsChosenLine(run.style, multivariate.grouping).Write();
+}
+
 // ---- The outputs
 
 // Refuses a run whose outputs include the data file or one file twice:
@@ -199,20 +254,27 @@ int RunStages(const BatchRun& run, DataFile& data, const RunOutputs& planned, Ou
   const ReadOutcome read = ReadDataFile(data, run.request, c);
   if (read.kind != ReadOutcome::kRead) return FailRead(run, read, c);
   const int jobs = read.plan.jobs;
+  // The components and the groups' means start from the values as read.
+  std::vector<double> as_read = KeepsValuesAsRead(run.line) ? c.values : std::vector<double>();
   const Standardized standardized = StandardizeTraits(c, read.plan.arithmetic);
   WarnAboutSpreads(run, c, standardized.spreads_off);
   if (standardized.stop.kind != TraitStop::kNone) return FailTraitStop(run, c, standardized.stop);
+  Multivariate multivariate;
+  if (const int failed = PrincipalComponents(run, c, as_read, multivariate); failed != kDone) return failed;
+  if (run.line.group_means.empty()) std::vector<double>().swap(as_read);
   RunDistances distances = ComputeRunDistances(c, run.request, read.plan);
   Analyses analyses;
   if (const int analyzed = Analyze(run, c, std::move(distances.distances), jobs, analyses); analyzed != kDone) {
     return analyzed;
   }
+  if (const int failed = Groups(run, c, as_read, analyses, multivariate); failed != kDone) return failed;
   const OutputSources sources{c, distances.cells, run.request.headings, analyses,
-                              TableStyleOf(run.line.format, c.name_encoding), jobs};
+                              TableStyleOf(run.line.format, c.name_encoding), jobs, multivariate};
   const int failed = WriteOutputs(planned, sources, outputs);
   if (failed >= 0) {
     return Fail(About(run, planned.names[static_cast<std::size_t>(failed)].name).Say("writing failed", texts::kJaWriteFailed));
   }
+  SayMultivariateNotes(run, multivariate);
   if (run.request.products.tree != TreeWork::kNone && c.varieties >= 3) SayCopheneticCorrelation(run, analyses);
   return kDone;
 }

@@ -59,6 +59,21 @@ bool ParseJobs(const std::string& value, int& jobs) {
   return true;
 }
 
+// The number of groups: a whole number from 2 (one group is no grouping)
+// to one less than the most varieties a run takes (each variety alone is
+// none either); whether the data has that many varieties is the run's to
+// check.
+bool ParseGroupCount(const std::string& value, int& count) {
+  if (value.empty() || value.size() > 5) return false;
+  for (char c : value) {
+    if (c < '0' || c > '9') return false;
+  }
+  const int n = std::atoi(value.c_str());
+  if (n < 2 || n > kMostGroups) return false;
+  count = n;
+  return true;
+}
+
 // Stores the value of option `name`; false when the value is not allowed.
 bool Assign(std::string_view name, const std::string& value, CommandLine& line) {
   if (name == "--console") return ConsoleOptionFromName(value, &line.console);
@@ -69,9 +84,13 @@ bool Assign(std::string_view name, const std::string& value, CommandLine& line) 
   if (name == "--method") return ParseChoice(value, kTreeMethods, line.method);
   if (name == "--jobs") return ParseJobs(value, line.jobs);
   if (name == "--format") return ParseChoice(value, kFormats, line.format);
+  if (name == "--k") return ParseGroupCount(value, line.group_count);
   std::string& file = name == "--tree"           ? line.tree
                       : name == "--phylip"       ? line.phylip
                       : name == "--standardized" ? line.standardized
+                      : name == "--pca"          ? line.pca
+                      : name == "--groups"       ? line.groups
+                      : name == "--group-means"  ? line.group_means
                                                  : line.svg;
   file = value;
   return !value.empty();
@@ -79,7 +98,19 @@ bool Assign(std::string_view name, const std::string& value, CommandLine& line) 
 
 bool TakesValue(std::string_view name) {
   return OneOf(name, {"--console", "--encoding", "--input", "--arithmetic", "--method", "--jobs", "--tree",
-                      "--phylip", "--svg", "--format", "--standardized"});
+                      "--phylip", "--svg", "--format", "--standardized", "--pca", "--groups", "--group-means",
+                      "--k"});
+}
+
+// Options that only make sense together: groups are cut from a tree built
+// by a linkage, and --k counts groups that some option writes.
+UsageError CheckCombinations(const CommandLine& line) {
+  const bool groups = !line.groups.empty() || !line.group_means.empty();
+  if (groups && line.method == TreeMethod::kNeighborJoining) {
+    return {UsageError::kGroupsWithoutLinkage, line.groups.empty() ? "--group-means" : "--groups", ""};
+  }
+  if (line.group_count != 0 && !groups) return {UsageError::kCountWithoutGroups, "--k", ""};
+  return {};
 }
 
 }  // namespace
@@ -140,7 +171,7 @@ UsageError ParseCommandLine(const std::vector<std::string>& args, CommandLine& l
     }
     if (!Assign(name, value, line)) return {UsageError::kBadValue, name, value};
   }
-  return {};
+  return CheckCombinations(line);
 }
 
 }  // namespace kyori

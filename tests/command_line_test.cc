@@ -55,7 +55,8 @@ std::string Describe(const CommandLine& l) {
          " encoding=" + Name(l.encoding) + " input=" + Name(l.input) + " arithmetic=" + Name(l.arithmetic) +
          " method=" + TreeMethodName(l.method) + " tree=" + l.tree +
          " phylip=" + l.phylip + " svg=" + l.svg + " format=" + Name(l.format) +
-         " standardized=" + l.standardized + " jobs=" + std::to_string(l.jobs) +
+         " standardized=" + l.standardized + " jobs=" + std::to_string(l.jobs) + " pca=" + l.pca +
+         " groups=" + l.groups + " group_means=" + l.group_means + " k=" + std::to_string(l.group_count) +
          " batch_options=" + std::to_string(l.batch_options) + " files=" + files;
 }
 
@@ -127,6 +128,20 @@ TEST(CommandLineTest, LinesThatParse) {
       {With({"--standardized", "-"}), [](CommandLine& l) { Files(l); l.standardized = "-"; l.batch_options = true; }},
       {With({"--standardized", "--format=csv"}),
        [](CommandLine& l) { Files(l); l.standardized = "--format=csv"; l.batch_options = true; }},
+      // the principal components and the groups; --k from 2 to one less than the capacity
+      {With({"--pca=out/rice"}), [](CommandLine& l) { Files(l); l.pca = "out/rice"; l.batch_options = true; }},
+      {With({"--pca", "-"}), [](CommandLine& l) { Files(l); l.pca = "-"; l.batch_options = true; }},
+      {With({"--groups=g.csv", "--k=2"}),
+       [](CommandLine& l) { Files(l); l.groups = "g.csv"; l.group_count = 2; l.batch_options = true; }},
+      {With({"--group-means", "m.csv", "--k", "32766"}),
+       [](CommandLine& l) { Files(l); l.group_means = "m.csv"; l.group_count = 32766; l.batch_options = true; }},
+      {With({"--k=007", "--groups=g.csv", "--method=ward"}),
+       [](CommandLine& l) { Files(l); l.groups = "g.csv"; l.group_count = 7; l.method = TreeMethod::kWard; l.batch_options = true; }},
+      {With({"--groups=g.csv", "--group-means=m.csv", "--method=single"}),
+       [](CommandLine& l) { Files(l); l.groups = "g.csv"; l.group_means = "m.csv"; l.method = TreeMethod::kSingle; l.batch_options = true; }},
+      // nj is refused for groups only
+      {With({"--pca=p", "--method=nj", "--tree=t"}),
+       [](CommandLine& l) { Files(l); l.pca = "p"; l.method = TreeMethod::kNeighborJoining; l.tree = "t"; l.batch_options = true; }},
   };
   for (const Parsed& c : cases) {
     CommandLine line;
@@ -226,6 +241,26 @@ TEST(CommandLineTest, LinesThatAreRefused) {
       {With({"--tree="}), UsageError::kBadValue, "--tree", ""},
       {With({"--phylip", ""}), UsageError::kBadValue, "--phylip", ""},
       {With({"--svg="}), UsageError::kBadValue, "--svg", ""},
+      // the number of groups: a whole number from 2 to 32766, with groups only
+      {With({"--groups=g", "--k=1"}), UsageError::kBadValue, "--k", "1"},
+      {With({"--groups=g", "--k=0"}), UsageError::kBadValue, "--k", "0"},
+      {With({"--groups=g", "--k=-3"}), UsageError::kBadValue, "--k", "-3"},
+      {With({"--groups=g", "--k=abc"}), UsageError::kBadValue, "--k", "abc"},
+      {With({"--groups=g", "--k=2.5"}), UsageError::kBadValue, "--k", "2.5"},
+      {With({"--groups=g", "--k=32767"}), UsageError::kBadValue, "--k", "32767"},
+      {With({"--groups=g", "--k=99999999999999999999"}), UsageError::kBadValue, "--k", "99999999999999999999"},
+      {With({"--groups=g", "--k="}), UsageError::kBadValue, "--k", ""},
+      {With({"--groups=g", "--k=3", "--k=3"}), UsageError::kRepeatedOption, "--k", ""},
+      {With({"--k=3"}), UsageError::kCountWithoutGroups, "--k", ""},
+      {With({"--k=3", "--pca=p", "--svg=s"}), UsageError::kCountWithoutGroups, "--k", ""},
+      {With({"--groups=g", "--method=nj"}), UsageError::kGroupsWithoutLinkage, "--groups", ""},
+      {With({"--method=nj", "--group-means=m"}), UsageError::kGroupsWithoutLinkage, "--group-means", ""},
+      {With({"--method=nj", "--group-means=m", "--groups=g", "--k=4"}), UsageError::kGroupsWithoutLinkage, "--groups", ""},
+      {With({"--pca="}), UsageError::kBadValue, "--pca", ""},
+      {With({"--groups="}), UsageError::kBadValue, "--groups", ""},
+      {With({"--group-means="}), UsageError::kBadValue, "--group-means", ""},
+      {With({"--pca=a", "--pca=b"}), UsageError::kRepeatedOption, "--pca", ""},
+      {{"d.txt", "o.txt", "--pca"}, UsageError::kMissingValue, "--pca", ""},
       // the first error is the one reported
       {With({"--method=x", "--frobnicate"}), UsageError::kBadValue, "--method", "x"},
       {With({"--frobnicate", "--method=x"}), UsageError::kUnknownOption, "--frobnicate", ""},
