@@ -38,6 +38,7 @@ OPTIONS = {
     '--method': ['average', 'single', 'complete', 'ward', 'nj'],
     '--format': ['report', 'csv', 'tsv'],
     '--tree': None, '--phylip': None, '--svg': None, '--jobs': None, '--standardized': None,
+    '--pca': None, '--groups': None, '--group-means': None, '--k': None,
 }
 
 
