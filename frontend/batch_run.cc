@@ -172,7 +172,7 @@ int PrincipalComponents(const BatchRun& run, const Collection& c, const std::vec
   MessageLine message = About(run, run.data_name);
   if (stage.kind == PcaStage::kOneTrait) {
     message.Say("principal components: the biplot needs at least two traits; the data has ", texts::kJaBiplotTraits);
-    return Fail(message.Plain(std::to_string(c.traits)).Say("", texts::kJaGroupsVarietiesEnd));
+    return Fail(message.Plain(std::to_string(c.traits)).Say("", texts::kJaCountEnd));
   }
   message.Say("principal components: ", texts::kJaPrincipalComponents);
   if (stage.kind == PcaStage::kProblem) return Fail(message.Plain(analysis::DescribePcaProblem(stage.problem)));
@@ -184,19 +184,26 @@ int PrincipalComponents(const BatchRun& run, const Collection& c, const std::vec
   }
 }
 
+// Refuses groups of a collection with fewer varieties than they need: k + 1
+// for --k, else 3. kDone when no groups are asked or there are enough.
+//   "kyori: in.txt: groups need at least 6 varieties; the data has 4"
+int RefuseGroupsOfTooFew(const BatchRun& run, const Collection& c) {
+  const bool groups = !run.line.groups.empty() || !run.line.group_means.empty();
+  if (!groups || c.varieties >= VarietiesForGroups(run.line)) return kDone;
+  MessageLine message = About(run, run.data_name);
+  message.Say("groups need at least ", texts::kJaGroupsNeedVarieties).Plain(std::to_string(VarietiesForGroups(run.line)));
+  message.Say(" varieties; the data has ", texts::kJaGroupsVarietiesHas).Plain(std::to_string(c.varieties));
+  return Fail(message.Say("", texts::kJaCountEnd));
+}
+
 // The groups cut from the run's tree, when --groups or --group-means asks:
 // kDone, or kFailed with its message.
 int Groups(const BatchRun& run, const Collection& c, const std::vector<double>& as_read, Analyses& analyses,
            Multivariate& multivariate) {
   const GroupsStage stage = GroupRun(run.line, c, as_read, analyses, multivariate);
   if (stage.kind == GroupsStage::kDone) return kDone;
-  MessageLine message = About(run, run.data_name);
-  if (stage.kind == GroupsStage::kTooFewVarieties) {
-    message.Say("groups need at least ", texts::kJaGroupsNeedVarieties).Plain(std::to_string(VarietiesForGroups(run.line)));
-    message.Say(" varieties; the data has ", texts::kJaGroupsVarietiesHas).Plain(std::to_string(c.varieties));
-    return Fail(message.Say("", texts::kJaGroupsVarietiesEnd));
-  }
-  return Fail(message.Plain(analysis::DescribeGroupsProblem(stage.problem)));
+  if (stage.kind == GroupsStage::kTooFewVarieties) return RefuseGroupsOfTooFew(run, c);
+  return Fail(About(run, run.data_name).Plain(analysis::DescribeGroupsProblem(stage.problem)));
 }
 
 // What a run that wrote its outputs says of its components and groups, one
@@ -254,6 +261,7 @@ int RunStages(const BatchRun& run, DataFile& data, const RunOutputs& planned, Ou
   const ReadOutcome read = ReadDataFile(data, run.request, c);
   if (read.kind != ReadOutcome::kRead) return FailRead(run, read, c);
   const int jobs = read.plan.jobs;
+  if (const int refused = RefuseGroupsOfTooFew(run, c); refused != kDone) return refused;
   // The components and the groups' means start from the values as read.
   std::vector<double> as_read = KeepsValuesAsRead(run.line) ? c.values : std::vector<double>();
   const Standardized standardized = StandardizeTraits(c, read.plan.arithmetic);

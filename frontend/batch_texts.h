@@ -209,8 +209,8 @@ inline constexpr SjisText kJaGroupsVarietiesHas = {
     "品種以上が必要ですが，データの品種数は",
     "\x95i\x8E\xED\x88\xC8\x8F\xE3\x82\xAA\x95K\x97v\x82\xC5\x82\xB7\x82\xAA\x81" "C\x83" "f\x81[\x83^\x82\xCC\x95i\x8E\xED\x90\x94\x82\xCD"};
 
-// the end of a line whose count ends it
-inline constexpr SjisText kJaGroupsVarietiesEnd = {
+// the end of a line that ends in a count (of varieties, of traits)
+inline constexpr SjisText kJaCountEnd = {
     "です",
     "\x82\xC5\x82\xB7"};
 
@@ -260,7 +260,7 @@ inline constexpr const SjisText* kAllBatchTexts[] = {
     &kJaGroupsChosenEnd,
     &kJaGroupsNeedVarieties,
     &kJaGroupsVarietiesHas,
-    &kJaGroupsVarietiesEnd,
+    &kJaCountEnd,
     &kJaTooFewValues};
 
 }  // namespace kyori::texts

@@ -31,8 +31,8 @@ Collection Counts(int varieties, int traits) {
   c.traits = traits;
   c.variety_count = varieties;
   c.trait_count = traits;
-  for (int i = 0; i < varieties; ++i) c.variety_names.push_back(ByteString("v" + std::to_string(i)));
-  for (int j = 0; j < traits; ++j) c.trait_names.push_back(ByteString("t" + std::to_string(j)));
+  for (int i = 0; i < varieties; ++i) c.variety_names.push_back(TextFromBytes("v" + std::to_string(i)));
+  for (int j = 0; j < traits; ++j) c.trait_names.push_back(TextFromBytes("t" + std::to_string(j)));
   return c;
 }
 
