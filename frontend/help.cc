@@ -84,7 +84,7 @@ Exit status: 0 done; 1 the data or a file could not be used; 2 a usage error.
 
 Examples:
   kyori --tree=rice.nwk --svg=rice.svg kyori_in.txt kyori_out.txt
-  kyori --pca=rice --groups=groups.csv --svg=rice.svg kyori_in.txt kyori_out.txt
+  kyori --pca=rice --groups=groups.csv --svg=rice.svg kyori_in.txt out.txt
 )";
 }
 
