@@ -71,6 +71,10 @@ RunShape ShapeOfRequest(const RunRequest& request, Arithmetic arithmetic) {
   shape.matrix = request.products.matrix;
   shape.tree = request.products.tree;
   shape.picture = request.products.picture;
+  shape.pca = request.products.pca;
+  shape.groups = request.products.groups;
+  shape.group_means = request.products.group_means;
+  shape.group_count = request.products.group_count;
   shape.jobs = request.jobs;
   shape.thread_stack_bytes = request.machine.thread_stack_bytes;
   return shape;

@@ -76,6 +76,10 @@ struct RunProducts {
   bool matrix = false;              // the distances as a matrix
   TreeWork tree = TreeWork::kNone;  // a tree, built by the method of this work
   bool picture = false;             // a picture of the tree (`tree` is set) and the distances
+  bool pca = false;                 // the principal components of the values as read
+  bool groups = false;              // the varieties in groups cut from the tree (`tree` is a linkage's)
+  bool group_means = false;         // each group's summary in the values' own units
+  int group_count = 0;              // the groups asked for; 0: chosen by their silhouette
 
   // The distances are handed out for a table, a matrix or a tree.
   bool NeedDistances() const { return distance_table || matrix || tree != TreeWork::kNone; }

@@ -60,9 +60,12 @@ void WriteAnalysisFile(const Analyses& analyses, AnalysisFile file, std::ostream
     case AnalysisFile::kTree:
       analysis::WriteNewick(analyses.tree, analyses.names, out);
       break;
-    case AnalysisFile::kPicture:
-      analysis::WriteSvg(analyses.tree, analyses.distances, analyses.names, analysis::SvgOptions{}, out);
+    case AnalysisFile::kPicture: {
+      analysis::SvgOptions options;
+      options.groups = analyses.groups;
+      analysis::WriteSvg(analyses.tree, analyses.distances, analyses.names, options, out);
       break;
+    }
   }
 }
 

@@ -34,6 +34,8 @@ struct Analyses {
   analysis::Distances distances;
   analysis::Tree tree;             // when a tree was built
   std::vector<std::string> names;  // the varieties' names in UTF-8
+  std::vector<int> groups;         // each variety's group (1 ..) when groups were made, for the
+                                   // picture's colours; else empty
 };
 
 // Takes over the run's distances (in the triangle's order) beside the
@@ -47,7 +49,8 @@ analysis::DistancesProblem PrepareAnalyses(const Collection& c, std::vector<doub
 
 enum class AnalysisFile { kMatrix, kTree, kPicture };
 
-// Writes one analysis file to `out`; its failures are left in `out`.
+// Writes one analysis file to `out`; its failures are left in `out`. The
+// picture colours the groups, when there are any.
 void WriteAnalysisFile(const Analyses& analyses, AnalysisFile file, std::ostream& out);
 
 // How well the tree's heights keep the distances (Pearson's correlation of

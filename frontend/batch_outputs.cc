@@ -5,6 +5,18 @@
 namespace kyori {
 namespace {
 
+// The file of the components or the groups that an output kind is.
+MultivariateFile MultivariateFileOf(OutputKind kind) {
+  switch (kind) {
+    case OutputKind::kPcaScores: return MultivariateFile::kScores;
+    case OutputKind::kPcaLoadings: return MultivariateFile::kLoadings;
+    case OutputKind::kPcaVariance: return MultivariateFile::kVariance;
+    case OutputKind::kBiplot: return MultivariateFile::kBiplot;
+    case OutputKind::kGroups: return MultivariateFile::kGroups;
+    default: return MultivariateFile::kGroupMeans;
+  }
+}
+
 // Writes one output into its file; false when a write failed.
 bool WriteOne(OutputKind kind, const OutputSources& from, OutputFile& file) {
   switch (kind) {
@@ -29,6 +41,11 @@ bool WriteOne(OutputKind kind, const OutputSources& from, OutputFile& file) {
     case OutputKind::kPicture:
       WriteAnalysisFile(from.analyses, AnalysisFile::kPicture, file.Stream());
       break;
+    default:
+      if (!WriteMultivariateFile(from.multivariate, MultivariateFileOf(kind), file.Stream())) {
+        return false;
+      }
+      break;
   }
   return file.Finish();
 }
@@ -48,6 +65,15 @@ RunOutputs OutputsOf(const CommandLine& line) {
   add("--phylip", line.phylip, OutputKind::kPhylip);
   add("--tree", line.tree, OutputKind::kTree);
   add("--svg", line.svg, OutputKind::kPicture);
+  if (!line.pca.empty()) {
+    const std::vector<std::string> pca = PcaFileNames(line.pca);
+    add("--pca", pca[0], OutputKind::kPcaScores);
+    add("--pca", pca[1], OutputKind::kPcaLoadings);
+    add("--pca", pca[2], OutputKind::kPcaVariance);
+    add("--pca", pca[3], OutputKind::kBiplot);
+  }
+  add("--groups", line.groups, OutputKind::kGroups);
+  add("--group-means", line.group_means, OutputKind::kGroupMeans);
   return outputs;
 }
 

@@ -7,7 +7,11 @@
 // Example: `kyori --svg=p.svg --tree=t.nwk in.txt out.txt` writes
 //   {OUTPUT "out.txt" kReport, --tree "t.nwk" kTree, --svg "p.svg" kPicture};
 // `kyori --format=tsv --standardized=z.tsv in.txt d.tsv` writes
-//   {OUTPUT "d.tsv" kDistanceTable, --standardized "z.tsv" kValuesTable}.
+//   {OUTPUT "d.tsv" kDistanceTable, --standardized "z.tsv" kValuesTable};
+// `kyori --pca=r --groups=g.csv in.txt out.txt` writes
+//   {OUTPUT "out.txt" kReport, --pca "r_scores.csv" kPcaScores, --pca
+//    "r_loadings.csv" kPcaLoadings, --pca "r_variance.csv" kPcaVariance,
+//    --pca "r_biplot.svg" kBiplot, --groups "g.csv" kGroups}.
 #ifndef KYORI_FRONTEND_BATCH_OUTPUTS_H_
 #define KYORI_FRONTEND_BATCH_OUTPUTS_H_
 
@@ -18,13 +22,27 @@
 #include "batch/name_encoding.h"
 #include "batch/table_writer.h"
 #include "frontend/batch_analyses.h"
+#include "frontend/batch_multivariate.h"
 #include "frontend/command_line.h"
 #include "frontend/output_set.h"
 
 namespace kyori {
 
 // What each output of a run is.
-enum class OutputKind { kReport, kDistanceTable, kValuesTable, kPhylip, kTree, kPicture };
+enum class OutputKind {
+  kReport,
+  kDistanceTable,
+  kValuesTable,
+  kPhylip,
+  kTree,
+  kPicture,
+  kPcaScores,    // --pca's four files
+  kPcaLoadings,
+  kPcaVariance,
+  kBiplot,
+  kGroups,       // --groups
+  kGroupMeans,   // --group-means
+};
 
 // The outputs, in the order they are named in messages: names[k] is of
 // kind kinds[k].
@@ -33,7 +51,8 @@ struct RunOutputs {
   std::vector<OutputKind> kinds;
 };
 
-// OUTPUT (line.files[1]), then each file an option asks for.
+// OUTPUT (line.files[1]), then each file an option asks for; --pca=PREFIX
+// names four (batch_multivariate.h PcaFileNames).
 RunOutputs OutputsOf(const CommandLine& line);
 
 // The style of the run's tables: tab-separated for --format=tsv, else
@@ -49,6 +68,7 @@ struct OutputSources {
   const Analyses& analyses;   // for the distances' table, the matrix, the tree and the picture
   TableStyle table;           // for the tables
   int jobs;                   // threads for the report and the tables
+  const Multivariate& multivariate;  // for the components' and the groups' files
 };
 
 // Writes every output into its file of `files` (opened for `outputs`), those

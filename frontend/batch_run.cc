@@ -13,6 +13,7 @@
 #include "batch/pipeline.h"
 #include "batch/pipeline_gaps.h"
 #include "frontend/batch_analyses.h"
+#include "frontend/batch_multivariate.h"
 #include "frontend/batch_outputs.h"
 #include "frontend/batch_texts.h"
 #include "frontend/output_set.h"
@@ -46,7 +47,12 @@ RunRequest RequestOf(const CommandLine& line, int jobs) {
   request.products.values_table = !line.standardized.empty();
   request.products.matrix = !line.phylip.empty();
   request.products.picture = !line.svg.empty();
-  if (!line.tree.empty() || request.products.picture) request.products.tree = TreeWorkOf(line.method);
+  request.products.pca = !line.pca.empty();
+  request.products.groups = !line.groups.empty();
+  request.products.group_means = !line.group_means.empty();
+  request.products.group_count = line.group_count;
+  const bool groups = request.products.groups || request.products.group_means;
+  if (!line.tree.empty() || request.products.picture || groups) request.products.tree = TreeWorkOf(line.method);
   const bool utf8 = line.encoding == HeadingEncoding::kUtf8;
   request.headings = {utf8 ? texts::kStandardizedHeading.readable : texts::kStandardizedHeading.bytes,
                       utf8 ? texts::kResultsHeading.readable : texts::kResultsHeading.bytes};
@@ -239,6 +245,62 @@ void SayCopheneticCorrelation(const BatchRun& run, const Analyses& analyses) {
   message.Write();
 }
 
+// ---- The principal components and the groups
+
+// The components of the values as read, when --pca asks: kDone, or kFailed
+// with its message.
+int PrincipalComponents(const BatchRun& run, const Collection& c, const std::vector<double>& as_read,
+                        Multivariate& multivariate) {
+  if (run.line.pca.empty()) return kDone;
+  const PcaStage stage = ComputeRunPca(c, as_read, multivariate);
+  if (stage.kind == PcaStage::kDone) return kDone;
+  MessageLine message = About(run, run.data_name);
+  if (stage.kind == PcaStage::kOneTrait) {
+    message.Say("principal components: the biplot needs at least two traits; the data has ", texts::kJaBiplotTraits);
+    return Fail(message.Plain(std::to_string(c.traits)).Say("", texts::kJaCountEnd));
+  }
+  message.Say("principal components: ", texts::kJaPrincipalComponents);
+  if (stage.kind == PcaStage::kProblem) return Fail(message.Plain(analysis::DescribePcaProblem(stage.problem)));
+  SayTrait(message, c, stage.stop.trait);
+  switch (stage.stop.kind) {
+    case GappedTraitStop::kNotFinite: return Fail(message.Say(": a value is not a finite number", texts::kJaNotFinite));
+    case GappedTraitStop::kTooFewValues: return Fail(message.Say(": fewer than two values", texts::kJaTooFewValues));
+    default: return Fail(message.Say(": all its values are the same", texts::kJaIdentical));
+  }
+}
+
+// Refuses groups of a collection with fewer varieties than they need: k + 1
+// for --k, else 3. kDone when no groups are asked or there are enough.
+//   "kyori: in.txt: groups need at least 6 varieties; the data has 4"
+int RefuseGroupsOfTooFew(const BatchRun& run, const Collection& c) {
+  const bool groups = !run.line.groups.empty() || !run.line.group_means.empty();
+  if (!groups || c.varieties >= VarietiesForGroups(run.line)) return kDone;
+  MessageLine message = About(run, run.data_name);
+  message.Say("groups need at least ", texts::kJaGroupsNeedVarieties).Plain(std::to_string(VarietiesForGroups(run.line)));
+  message.Say(" varieties; the data has ", texts::kJaGroupsVarietiesHas).Plain(std::to_string(c.varieties));
+  return Fail(message.Say("", texts::kJaCountEnd));
+}
+
+// The groups cut from the run's tree, when --groups or --group-means asks:
+// kDone, or kFailed with its message.
+int Groups(const BatchRun& run, const Collection& c, const std::vector<double>& as_read, Analyses& analyses,
+           Multivariate& multivariate) {
+  const GroupsStage stage = GroupRun(run.line, c, as_read, analyses, multivariate);
+  if (stage.kind == GroupsStage::kDone) return kDone;
+  if (stage.kind == GroupsStage::kTooFewVarieties) return RefuseGroupsOfTooFew(run, c);
+  return Fail(About(run, run.data_name).Plain(analysis::DescribeGroupsProblem(stage.problem)));
+}
+
+// What a run that wrote its outputs says of its components and groups, one
+// line each: the missing values the components took as the trait's mean
+// (a run with gaps), and the number of groups chosen.
+void SayMultivariateNotes(const BatchRun& run, const Multivariate& multivariate) {
+  if (multivariate.has_pca && multivariate.pca.replaced > 0) {
+    PcaMissingLine(run.style, run.data_name, multivariate.pca.replaced).Write();
+  }
+  if (multivariate.has_groups && multivariate.count_chosen) GroupsChosenLine(run.style, multivariate.grouping).Write();
+}
+
 // ---- The outputs
 
 // Refuses a run whose outputs include the data file or one file twice:
@@ -278,19 +340,22 @@ int Analyze(const BatchRun& run, const Collection& c, std::vector<double> distan
 }
 
 // The stages from the distances to every output in place: the tree, matrix
-// and picture made of them, then every output written.
-int WriteRun(const BatchRun& run, const Collection& c, RunDistances& distances, int jobs, const RunOutputs& planned,
-             OutputSet& outputs) {
+// and picture made of them, the groups cut from the tree, then every output
+// written. `as_read` holds the values as read when --group-means needs them.
+int WriteRun(const BatchRun& run, const Collection& c, const std::vector<double>& as_read, Multivariate& multivariate,
+             RunDistances& distances, int jobs, const RunOutputs& planned, OutputSet& outputs) {
   Analyses analyses;
   if (const int analyzed = Analyze(run, c, std::move(distances.distances), jobs, analyses); analyzed != kDone) {
     return analyzed;
   }
+  if (const int failed = Groups(run, c, as_read, analyses, multivariate); failed != kDone) return failed;
   const OutputSources sources{c, distances.cells, run.request.headings, analyses,
-                              TableStyleOf(run.line.format, c.name_encoding), jobs};
+                              TableStyleOf(run.line.format, c.name_encoding), jobs, multivariate};
   const int failed = WriteOutputs(planned, sources, outputs);
   if (failed >= 0) {
     return Fail(About(run, planned.names[static_cast<std::size_t>(failed)].name).Say("writing failed", texts::kJaWriteFailed));
   }
+  SayMultivariateNotes(run, multivariate);
   if (run.request.products.tree != TreeWork::kNone && c.varieties >= 3) SayCopheneticCorrelation(run, analyses);
   return kDone;
 }
@@ -298,16 +363,19 @@ int WriteRun(const BatchRun& run, const Collection& c, RunDistances& distances, 
 // The stages of a collection with missing values, once they are counted:
 // the count on standard error, each trait standardized over its present
 // values, the distances over the traits each pair shares.
-int RunGappedStages(const BatchRun& run, Collection& c, const GapsFound& gaps, const RunOutputs& planned,
-                    OutputSet& outputs) {
+int RunGappedStages(const BatchRun& run, Collection& c, std::vector<double>& as_read, const GapsFound& gaps,
+                    const RunOutputs& planned, OutputSet& outputs) {
   if (gaps.kind == GapsFound::kCompatibleNamed) return RefuseCompatibleGaps(run, gaps.missing);
   if (gaps.kind == GapsFound::kOverMemory) return FailOverMemory(run, gaps.plan);
   SayMissingCount(run, gaps.missing);
   const GappedTraitStop stop = StandardizeWithGaps(c);
   if (stop.kind != GappedTraitStop::kNone) return FailGappedTraitStop(run, c, stop);
+  Multivariate multivariate;
+  if (const int failed = PrincipalComponents(run, c, as_read, multivariate); failed != kDone) return failed;
+  if (run.line.group_means.empty()) std::vector<double>().swap(as_read);
   GappedRunDistances made = ComputeGappedRunDistances(c, run.request, gaps.plan);
   if (made.kind == GappedRunDistances::kNoDistance) return FailNoDistance(run, c, made.no_distance);
-  return WriteRun(run, c, made.distances, gaps.plan.jobs, planned, outputs);
+  return WriteRun(run, c, as_read, multivariate, made.distances, gaps.plan.jobs, planned, outputs);
 }
 
 // The stages from reading DATA to every output in place, once DATA and the
@@ -316,13 +384,19 @@ int RunStages(const BatchRun& run, DataFile& data, const RunOutputs& planned, Ou
   Collection c;
   const ReadOutcome read = ReadDataFile(data, run.request, c);
   if (read.kind != ReadOutcome::kRead) return FailRead(run, read, c);
+  if (const int refused = RefuseGroupsOfTooFew(run, c); refused != kDone) return refused;
+  // The components and the groups' means start from the values as read.
+  std::vector<double> as_read = KeepsValuesAsRead(run.line) ? c.values : std::vector<double>();
   const GapsFound gaps = FindGaps(c, run.request);
-  if (gaps.kind != GapsFound::kNone) return RunGappedStages(run, c, gaps, planned, outputs);
+  if (gaps.kind != GapsFound::kNone) return RunGappedStages(run, c, as_read, gaps, planned, outputs);
   const Standardized standardized = StandardizeTraits(c, read.plan.arithmetic);
   WarnAboutSpreads(run, c, standardized.spreads_off);
   if (standardized.stop.kind != TraitStop::kNone) return FailTraitStop(run, c, standardized.stop);
+  Multivariate multivariate;
+  if (const int failed = PrincipalComponents(run, c, as_read, multivariate); failed != kDone) return failed;
+  if (run.line.group_means.empty()) std::vector<double>().swap(as_read);
   RunDistances distances = ComputeRunDistances(c, run.request, read.plan);
-  return WriteRun(run, c, distances, read.plan.jobs, planned, outputs);
+  return WriteRun(run, c, as_read, multivariate, distances, read.plan.jobs, planned, outputs);
 }
 
 int Run(const BatchRun& run) {

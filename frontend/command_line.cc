@@ -47,30 +47,25 @@ bool ParseChoice(std::string_view value, const std::pair<Choice, std::string_vie
   return false;
 }
 
-// The number of threads: a whole number from 1 to 1024.
-bool ParseJobs(const std::string& value, int& jobs) {
-  if (value.empty() || value.size() > 4) return false;
-  for (char c : value) {
-    if (c < '0' || c > '9') return false;
-  }
-  const int n = std::atoi(value.c_str());
-  if (n < 1 || n > 1024) return false;
-  jobs = n;
-  return true;
-}
-
-// The least number of common traits: a whole number from 1 to 32767 (no
-// pair can share more traits than a run holds).
-bool ParseMinCommon(const std::string& value, int& min_common) {
+// A whole number in digits alone from `least` to `most` (at most 5 digits).
+//   "12", 1, 32767 -> 12;   "0", 1, 32767 -> refused;   "+3", "3x" -> refused
+bool ParseCount(const std::string& value, int least, int most, int& count) {
   if (value.empty() || value.size() > 5) return false;
   for (char c : value) {
     if (c < '0' || c > '9') return false;
   }
   const int n = std::atoi(value.c_str());
-  if (n < 1 || n > 32767) return false;
-  min_common = n;
+  if (n < least || n > most) return false;
+  count = n;
   return true;
 }
+
+// The number of threads: a whole number from 1 to 1024, in 4 digits at most.
+bool ParseJobs(const std::string& value, int& jobs) { return value.size() <= 4 && ParseCount(value, 1, 1024, jobs); }
+
+// The least number of common traits: a whole number from 1 to 32767 (no
+// pair can share more traits than a run holds).
+bool ParseMinCommon(const std::string& value, int& min_common) { return ParseCount(value, 1, 32767, min_common); }
 
 bool IsBlank(char c) { return c == ' ' || c == '\t'; }
 
@@ -95,6 +90,12 @@ bool ParseMissing(const std::string& value, MissingTexts& missing) {
   return true;
 }
 
+// The number of groups: a whole number from 2 (one group is no grouping)
+// to one less than the most varieties a run takes (each variety alone is
+// none either); whether the data has that many varieties is the run's to
+// check.
+bool ParseGroupCount(const std::string& value, int& count) { return ParseCount(value, 2, kMostGroups, count); }
+
 // Stores the value of option `name`; false when the value is not allowed.
 bool Assign(std::string_view name, const std::string& value, CommandLine& line) {
   if (name == "--console") return ConsoleOptionFromName(value, &line.console);
@@ -107,9 +108,13 @@ bool Assign(std::string_view name, const std::string& value, CommandLine& line) 
   if (name == "--format") return ParseChoice(value, kFormats, line.format);
   if (name == "--missing") return ParseMissing(value, line.missing);
   if (name == "--min-common") return ParseMinCommon(value, line.min_common);
+  if (name == "--k") return ParseGroupCount(value, line.group_count);
   std::string& file = name == "--tree"           ? line.tree
                       : name == "--phylip"       ? line.phylip
                       : name == "--standardized" ? line.standardized
+                      : name == "--pca"          ? line.pca
+                      : name == "--groups"       ? line.groups
+                      : name == "--group-means"  ? line.group_means
                                                  : line.svg;
   file = value;
   return !value.empty();
@@ -117,7 +122,19 @@ bool Assign(std::string_view name, const std::string& value, CommandLine& line) 
 
 bool TakesValue(std::string_view name) {
   return OneOf(name, {"--console", "--encoding", "--input", "--arithmetic", "--method", "--jobs", "--tree",
-                      "--phylip", "--svg", "--format", "--standardized", "--missing", "--min-common"});
+                      "--phylip", "--svg", "--format", "--standardized", "--missing", "--min-common", "--pca",
+                      "--groups", "--group-means", "--k"});
+}
+
+// Options that only make sense together: groups are cut from a tree built
+// by a linkage, and --k counts groups that some option writes.
+UsageError CheckCombinations(const CommandLine& line) {
+  const bool groups = !line.groups.empty() || !line.group_means.empty();
+  if (groups && line.method == TreeMethod::kNeighborJoining) {
+    return {UsageError::kGroupsWithoutLinkage, line.groups.empty() ? "--group-means" : "--groups", ""};
+  }
+  if (line.group_count != 0 && !groups) return {UsageError::kCountWithoutGroups, "--k", ""};
+  return {};
 }
 
 }  // namespace
@@ -178,7 +195,7 @@ UsageError ParseCommandLine(const std::vector<std::string>& args, CommandLine& l
     }
     if (!Assign(name, value, line)) return {UsageError::kBadValue, name, value};
   }
-  return {};
+  return CheckCombinations(line);
 }
 
 }  // namespace kyori

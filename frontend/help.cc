@@ -47,6 +47,20 @@ Options:
       --method=METHOD     average (default, UPGMA), single, complete, ward, nj
       --phylip=FILE       the distance matrix in PHYLIP's square format
       --svg=FILE          a picture: the tree beside a heatmap of distances
+      --pca=PREFIX        the principal components of the standardized traits:
+                          PREFIX_scores.csv, PREFIX_loadings.csv,
+                          PREFIX_variance.csv and the biplot PREFIX_biplot.svg;
+                          each component's largest loading (in absolute value)
+                          is positive
+      --groups=FILE       the varieties cut into groups from the tree of
+                          --method (not nj): each one's group, silhouette width
+                          and nearest other group (CSV); --svg and the biplot
+                          are coloured by group
+      --group-means=FILE  each group's size, silhouette, mean distance within,
+                          and every trait's mean and sd in the data's units
+      --k=K               the number of groups, 2 .. (varieties - 1); default:
+                          the K from 2 to 10 with the largest average
+                          silhouette width, named on standard error
       --jobs=N            threads (default: the machine's cores); the output
                           is the same for every N
       --missing=TEXTS     the texts that stand for a missing value, separated
@@ -82,8 +96,9 @@ distance. Missing values take the accurate arithmetic (auto); with
 
 Exit status: 0 done; 1 the data or a file could not be used; 2 a usage error.
 
-Example:
+Examples:
   kyori --tree=rice.nwk --svg=rice.svg kyori_in.txt kyori_out.txt
+  kyori --pca=rice --groups=groups.csv --svg=rice.svg kyori_in.txt out.txt
 )";
 }
 

@@ -63,6 +63,8 @@ std::string Describe(const CommandLine& l) {
          " phylip=" + l.phylip + " svg=" + l.svg + " format=" + Name(l.format) +
          " standardized=" + l.standardized + " jobs=" + std::to_string(l.jobs) +
          " missing=" + Texts(l.missing) + " min_common=" + std::to_string(l.min_common) +
+         " standardized=" + l.standardized + " jobs=" + std::to_string(l.jobs) + " pca=" + l.pca +
+         " groups=" + l.groups + " group_means=" + l.group_means + " k=" + std::to_string(l.group_count) +
          " batch_options=" + std::to_string(l.batch_options) + " files=" + files;
 }
 
@@ -146,6 +148,20 @@ TEST(CommandLineTest, LinesThatParse) {
       {With({"--min-common=1"}), [](CommandLine& l) { Files(l); l.batch_options = true; }},
       {With({"--min-common", "3"}), [](CommandLine& l) { Files(l); l.min_common = 3; l.batch_options = true; }},
       {With({"--min-common=32767"}), [](CommandLine& l) { Files(l); l.min_common = 32767; l.batch_options = true; }},
+      // the principal components and the groups; --k from 2 to one less than the capacity
+      {With({"--pca=out/rice"}), [](CommandLine& l) { Files(l); l.pca = "out/rice"; l.batch_options = true; }},
+      {With({"--pca", "-"}), [](CommandLine& l) { Files(l); l.pca = "-"; l.batch_options = true; }},
+      {With({"--groups=g.csv", "--k=2"}),
+       [](CommandLine& l) { Files(l); l.groups = "g.csv"; l.group_count = 2; l.batch_options = true; }},
+      {With({"--group-means", "m.csv", "--k", "32766"}),
+       [](CommandLine& l) { Files(l); l.group_means = "m.csv"; l.group_count = 32766; l.batch_options = true; }},
+      {With({"--k=007", "--groups=g.csv", "--method=ward"}),
+       [](CommandLine& l) { Files(l); l.groups = "g.csv"; l.group_count = 7; l.method = TreeMethod::kWard; l.batch_options = true; }},
+      {With({"--groups=g.csv", "--group-means=m.csv", "--method=single"}),
+       [](CommandLine& l) { Files(l); l.groups = "g.csv"; l.group_means = "m.csv"; l.method = TreeMethod::kSingle; l.batch_options = true; }},
+      // nj is refused for groups only
+      {With({"--pca=p", "--method=nj", "--tree=t"}),
+       [](CommandLine& l) { Files(l); l.pca = "p"; l.method = TreeMethod::kNeighborJoining; l.tree = "t"; l.batch_options = true; }},
   };
   for (const Parsed& c : cases) {
     CommandLine line;
@@ -261,6 +277,26 @@ TEST(CommandLineTest, LinesThatAreRefused) {
       {With({"--missing=NA,\t"}), UsageError::kBadValue, "--missing", "NA,\t"},
       {With({"--missing=NA", "--missing="}), UsageError::kRepeatedOption, "--missing", ""},
       {{"d.txt", "o.txt", "--missing"}, UsageError::kMissingValue, "--missing", ""},
+      // the number of groups: a whole number from 2 to 32766, with groups only
+      {With({"--groups=g", "--k=1"}), UsageError::kBadValue, "--k", "1"},
+      {With({"--groups=g", "--k=0"}), UsageError::kBadValue, "--k", "0"},
+      {With({"--groups=g", "--k=-3"}), UsageError::kBadValue, "--k", "-3"},
+      {With({"--groups=g", "--k=abc"}), UsageError::kBadValue, "--k", "abc"},
+      {With({"--groups=g", "--k=2.5"}), UsageError::kBadValue, "--k", "2.5"},
+      {With({"--groups=g", "--k=32767"}), UsageError::kBadValue, "--k", "32767"},
+      {With({"--groups=g", "--k=99999999999999999999"}), UsageError::kBadValue, "--k", "99999999999999999999"},
+      {With({"--groups=g", "--k="}), UsageError::kBadValue, "--k", ""},
+      {With({"--groups=g", "--k=3", "--k=3"}), UsageError::kRepeatedOption, "--k", ""},
+      {With({"--k=3"}), UsageError::kCountWithoutGroups, "--k", ""},
+      {With({"--k=3", "--pca=p", "--svg=s"}), UsageError::kCountWithoutGroups, "--k", ""},
+      {With({"--groups=g", "--method=nj"}), UsageError::kGroupsWithoutLinkage, "--groups", ""},
+      {With({"--method=nj", "--group-means=m"}), UsageError::kGroupsWithoutLinkage, "--group-means", ""},
+      {With({"--method=nj", "--group-means=m", "--groups=g", "--k=4"}), UsageError::kGroupsWithoutLinkage, "--groups", ""},
+      {With({"--pca="}), UsageError::kBadValue, "--pca", ""},
+      {With({"--groups="}), UsageError::kBadValue, "--groups", ""},
+      {With({"--group-means="}), UsageError::kBadValue, "--group-means", ""},
+      {With({"--pca=a", "--pca=b"}), UsageError::kRepeatedOption, "--pca", ""},
+      {{"d.txt", "o.txt", "--pca"}, UsageError::kMissingValue, "--pca", ""},
       // the first error is the one reported
       {With({"--method=x", "--frobnicate"}), UsageError::kBadValue, "--method", "x"},
       {With({"--frobnicate", "--method=x"}), UsageError::kUnknownOption, "--frobnicate", ""},

@@ -39,6 +39,7 @@ OPTIONS = {
     '--format': ['report', 'csv', 'tsv'],
     '--tree': None, '--phylip': None, '--svg': None, '--jobs': None, '--standardized': None,
     '--missing': None, '--min-common': None,
+    '--pca': None, '--groups': None, '--group-means': None, '--k': None,
 }
 
 
