@@ -10,8 +10,7 @@
 //     d_uk = (d_ik + d_jk - d_ij) / 2            for every other k
 // until three clusters are left; they hang from the base node with
 //   (d_12 + d_13 - d_23)/2, (d_12 + d_23 - d_13)/2, (d_23 + d_13 - d_12)/2.
-// Negative branch lengths are kept as computed. O(n^3) time, two condensed
-// matrices of memory.
+// Negative branch lengths are kept as computed.
 //
 // Ties, and the order of every sum, follow R's ape::nj, so branch lengths
 // and topology agree with it to the last bit on ordinary data:
@@ -21,6 +20,43 @@
 //    strictly smaller value replaces the best, so the first pair wins a tie;
 //  - after a join the new node takes position 1 and the others keep their
 //    order behind it.
+//
+// The search. Computing every S_i in that order is itself n^2 additions a
+// round, so each round works from estimates instead and computes the exact
+// sums of a few rows only:
+//  - T_i, an estimate of the true row sum, kept up to date in O(n) a round
+//    (T_k - d_ka - d_kb + d_uk), with E_i, a bound on its error that grows
+//    by the rounding of each such step;
+//  - every row keeps the clusters older than itself sorted by distance (as
+//    floats rounded down); a pair sits in the list of its newer member;
+//  - each round walks every list from its nearest cluster and stops at the
+//    first entry whose lower bound s*f - T_i - max T is beyond the window W
+//    above the least estimated criterion so far (RapidNJ's bound); the pairs
+//    within W of the least estimated criterion are the candidates;
+//  - the exact S of the candidates' rows (in the order above) and their
+//    exact Q pick the pair: the least Q, the first in row order among equals.
+// Why the pair is the one the plain scan finds: for any pair, the exact Q
+// (from the sequentially added S) and the estimated Q~ (from T) differ by at
+// most D = |S_i - T_i| + |S_j - T_j| + the rounding of both criteria, where
+// |S_i - T_i| <= gamma_m * sum_j |d_ij| + E_i (the error of a sum added in
+// any order, gamma_m = m u / (1 - m u), u = 2^-53) and each criterion's
+// three roundings are at most u times its three partial results. W is at
+// least 2D for every pair (computed from the largest |d| and E so far, with
+// room for the rounding of the comparisons). Let p be the pair the plain
+// scan joins and c the pair of the least Q~. Then
+//   Q~(p) <= Q(p) + D <= Q(c) + D <= Q~(c) + 2D <= Q~(c) + W,
+// and the same holds for every pair whose Q equals Q(p): all of them are
+// candidates, so the least exact Q among the candidates is Q(p) and the
+// first of those in row order is p. A list's walk stops only where every
+// later entry has Q~ above the window (its floats only grow, and f <= d,
+// T_j <= max T), so no candidate is missed. Branch lengths and new distances
+// use the exact S and the same operations as the plain scan
+// (nj_arithmetic.h), so every value has the same bits. When a round has
+// thousands of candidates (a matrix of exact ties), it computes every row
+// sum and scans every pair instead; distances past about 1e200 / n, where
+// the bounds could overflow, are joined by the plain scan from the start.
+// Time about n^2 log n on ordinary data; memory three doubles a pair
+// (the full square and the sorted lists), 6 GB for 16,000 varieties.
 //
 // The result (see tree.h): leaves 0 .. n-1, one inner node per join in the
 // order made (children: the pair, in position order), the base last as the
@@ -45,8 +81,9 @@ namespace kyori::analysis {
 // Joins the varieties of `d` (see condensed.h for what it must hold).
 // Returns kNone and fills *tree, or the problem of `d` and leaves *tree
 // empty (no nodes, root -1).
-// Each round's row sums and its scan for the least Q are split across `jobs`
-// threads; the tree is the same for every number of jobs.
+// Each round's walk of the lists is split across `jobs` threads; the
+// candidates do not depend on the split, so the tree is the same for every
+// number of jobs.
 DistancesProblem NeighborJoining(const Distances& d, Tree* tree, int jobs = 1);
 
 }  // namespace kyori::analysis
