@@ -7,6 +7,10 @@
 #include <utility>
 #include <vector>
 
+#if defined(__SSE2__)
+#include <emmintrin.h>
+#endif
+
 #include "analysis/neighbor_joining_reference.h"
 #include "analysis/nj_arithmetic.h"
 #include "platform/parallel_for.h"
@@ -14,30 +18,19 @@
 namespace kyori::analysis {
 namespace {
 
-constexpr double kUnit = 0x1p-53;  // the unit roundoff of a double
-// The bounds below hold while every distance times n stays below this; a
-// matrix that gets beyond it is joined by the reference instead.
-constexpr double kSafeMagnitude = 1e200;
+constexpr double kUnit = 0x1p-53;   // the unit roundoff of a double
+constexpr double kFloatUnit = 0x1p-24;  // and of a float
+// The bounds below hold while every distance times n stays below this (the
+// floats of the triangle and of the row sums stay finite); a matrix that
+// gets beyond it is joined by the reference instead.
+constexpr double kSafeMagnitude = 1e30;
 // Rounds with fewer clusters scan on one thread: starting threads costs more.
-constexpr int kThreadedClusters = 1024;
+constexpr int kThreadedClusters = 768;
 // Rows handed to a thread at a time.
-constexpr int kRowsPerBlock = 64;
+constexpr int kRowsPerBlock = 16;
 // More candidates than this in a round (a matrix of many exact ties): the
 // round computes every row sum and scans every pair as the reference does.
 constexpr std::size_t kMostCandidates = 4096;
-
-// An entry of a row's sorted list: the distance rounded down to a float (so
-// never above the double) and the tree node of the other cluster.
-struct Entry {
-  float d;
-  int node;
-};
-
-float FloatBelow(double d) {
-  float f = static_cast<float>(d);
-  if (static_cast<double>(f) > d) f = std::nextafter(f, -std::numeric_limits<float>::infinity());
-  return f;
-}
 
 struct Candidate {
   double q;  // the criterion from the estimated row sums
@@ -45,18 +38,33 @@ struct Candidate {
   int j;
 };
 
-// What the threads of one round's search find: their least estimated
-// criterion and the pairs within the window of it.
-struct Found {
-  double best = std::numeric_limits<double>::infinity();
-  std::vector<Candidate> pairs;
-  bool overflow = false;
-};
+// The least of scale * d[k] - t[k] over k < count, in floats; a column with
+// t = -infinity (a joined cluster) gives +infinity.
+float LeastInRow(const float* d, const float* t, int count, float scale) {
+  float least = std::numeric_limits<float>::infinity();
+  int k = 0;
+#if defined(__SSE2__)
+  const __m128 s = _mm_set1_ps(scale);
+  __m128 low = _mm_set1_ps(least);
+  __m128 high = low;
+  for (; k + 8 <= count; k += 8) {
+    low = _mm_min_ps(low, _mm_sub_ps(_mm_mul_ps(s, _mm_loadu_ps(d + k)), _mm_loadu_ps(t + k)));
+    high = _mm_min_ps(high, _mm_sub_ps(_mm_mul_ps(s, _mm_loadu_ps(d + k + 4)), _mm_loadu_ps(t + k + 4)));
+  }
+  alignas(16) float lanes[4];
+  _mm_store_ps(lanes, _mm_min_ps(low, high));
+  for (float v : lanes) least = std::min(least, v);
+#endif
+  for (; k < count; ++k) least = std::min(least, scale * d[k] - t[k]);
+  return least;
+}
 
-// The working state. A cluster lives in a slot: its row of `dist` (the full
-// square, n x n), its sorted list of the older clusters, its estimated row
-// sum. `order` lists the live slots in the reference's position order: the
-// newest inner node first, then the older ones, then the leaves by number.
+// The working state. A cluster lives in a slot: its row of `dist_` (the full
+// square, n x n, doubles), its estimated row sum. `order_` lists the live
+// slots in the reference's position order: the newest inner node first, then
+// the older ones, then the leaves by number. The search runs over a lower
+// triangle of floats in columns of its own (`column_of_slot_`), packed again
+// whenever a quarter of its columns are of joined clusters.
 class Joiner {
  public:
   Joiner(const Distances& d, int jobs);
@@ -67,19 +75,17 @@ class Joiner {
  private:
   double At(int i, int j) const { return dist_[static_cast<std::size_t>(i) * n_ + j]; }
   double& At(int i, int j) { return dist_[static_cast<std::size_t>(i) * n_ + j]; }
+  float* TriangleRow(int c) { return &triangle_[static_cast<std::size_t>(c) * (c - 1) / 2]; }
   bool InRange() const { return dmax_ * n_ < kSafeMagnitude; }
-  void StartRows();
-  void SortRow(int slot, std::vector<Entry>* row) const;
-  double Window(int m) const;
-  double StartingBest(double scale);
-  void ScanRow(int slot, double scale, double tmax, double window, double reach, Found* found);
-  Found Search(int m, double window);
+  void Pack();
+  double Window(int m, double* float_error) const;
+  std::vector<Candidate> Search(int m, double window, double float_error, bool* overflow);
+  void RowCandidates(int c, double scale, double window, double* best, std::vector<Candidate>* out) const;
   double ExactRowSum(int slot) const;
-  std::pair<int, int> Resolve(int m, Found* found, double window);
+  std::pair<int, int> Resolve(int m, const std::vector<Candidate>& candidates);
   std::pair<int, int> ExactRound(int m);
   void Join(int m, int a, int b, int new_node, Tree* tree);
   void ReplaceOrder(int a, int b);
-  void MakeRoomForRow(int m);
 
   int n_;
   int jobs_;
@@ -87,16 +93,19 @@ class Joiner {
   std::vector<double> sum_;    // estimated row sums T
   std::vector<double> error_;  // |T - the true row sum| <= error
   double dmax_ = 0;            // no |distance| so far above it
-  std::vector<std::vector<Entry>> rows_;
-  std::vector<int> start_;  // entries before it are of joined clusters
-  std::size_t entries_ = 0;  // held by all rows' lists
   std::vector<int> node_of_slot_;
-  std::vector<int> slot_of_node_;  // -1 once joined
   std::vector<int> order_;
   std::vector<int> position_;
   std::vector<double> exact_;  // this round's row sums as the reference adds them
   std::vector<int> exact_round_;
   int round_ = 0;
+  // The triangle: row c holds columns 0 .. c-1.
+  int width_ = 0;
+  std::vector<float> triangle_;
+  std::vector<float> column_sum_;  // T of each column; -infinity once joined
+  std::vector<float> row_least_;   // no live entry of a row below it
+  std::vector<int> slot_of_column_;  // -1 once joined
+  std::vector<int> column_of_slot_;
 };
 
 Joiner::Joiner(const Distances& d, int jobs)
@@ -105,14 +114,12 @@ Joiner::Joiner(const Distances& d, int jobs)
       dist_(static_cast<std::size_t>(d.n) * d.n),
       sum_(d.n),
       error_(d.n),
-      rows_(d.n),
-      start_(d.n, 0),
       node_of_slot_(d.n),
-      slot_of_node_(2 * static_cast<std::size_t>(d.n), -1),
       order_(d.n),
       position_(d.n),
       exact_(d.n),
-      exact_round_(d.n, -1) {
+      exact_round_(d.n, -1),
+      column_of_slot_(d.n, -1) {
   std::size_t k = 0;
   for (int i = 0; i < n_; ++i) {
     At(i, i) = 0;
@@ -120,7 +127,7 @@ Joiner::Joiner(const Distances& d, int jobs)
       At(i, j) = At(j, i) = d.condensed[k];
       dmax_ = std::max(dmax_, d.condensed[k]);
     }
-    node_of_slot_[i] = slot_of_node_[i] = order_[i] = position_[i] = i;
+    node_of_slot_[i] = order_[i] = position_[i] = i;
   }
   // The estimates start as plain sums; |error| <= (n-2) u sum|d| <= the bound.
   for (int i = 0; i < n_; ++i) {
@@ -135,118 +142,113 @@ Joiner::Joiner(const Distances& d, int jobs)
   }
 }
 
-void Joiner::SortRow(int slot, std::vector<Entry>* row) const {
-  (void)slot;
-  std::sort(row->begin(), row->end(), [](const Entry& x, const Entry& y) { return x.d < y.d; });
-}
-
-// Leaf i lists the leaves before it, so that every pair sits in the list of
-// its newer member only.
-void Joiner::StartRows() {
-  ParallelFor((n_ + kRowsPerBlock - 1) / kRowsPerBlock, jobs_, [&](long block, int) {
-    const int end = static_cast<int>(std::min<long>(n_, (block + 1) * kRowsPerBlock));
-    for (int i = static_cast<int>(block) * kRowsPerBlock; i < end; ++i) {
-      std::vector<Entry>& row = rows_[i];
-      row.resize(i);
-      for (int j = 0; j < i; ++j) row[j] = {FloatBelow(At(i, j)), j};
-      SortRow(i, &row);
+// Lays the triangle out again over the live clusters only, in slot order.
+void Joiner::Pack() {
+  std::vector<int> slots;
+  for (int slot = 0; slot < n_; ++slot) {
+    if (node_of_slot_[slot] >= 0) slots.push_back(slot);
+  }
+  width_ = static_cast<int>(slots.size());
+  std::vector<float>().swap(triangle_);
+  triangle_.resize(static_cast<std::size_t>(width_) * (width_ - 1) / 2);
+  slot_of_column_ = slots;
+  column_sum_.assign(static_cast<std::size_t>(width_), 0);
+  std::fill(column_of_slot_.begin(), column_of_slot_.end(), -1);
+  for (int c = 0; c < width_; ++c) column_of_slot_[slots[c]] = c;
+  row_least_.assign(static_cast<std::size_t>(width_), std::numeric_limits<float>::infinity());
+  ParallelFor(width_, jobs_, [&](long c, int) {
+    float* row = TriangleRow(static_cast<int>(c));
+    const double* source = &dist_[static_cast<std::size_t>(slots[c]) * n_];
+    for (int k = 0; k < c; ++k) {
+      row[k] = static_cast<float>(source[slots[k]]);
+      row_least_[c] = std::min(row_least_[c], row[k]);
     }
   });
-  entries_ = static_cast<std::size_t>(n_) * (n_ - 1) / 2;
 }
 
 // The window around the least estimated criterion that holds the least true
 // criterion (see the header): twice a bound on |true - estimated| for any
-// pair, with room for the rounding of the comparisons themselves.
-double Joiner::Window(int m) const {
+// pair, with room for the rounding of the comparisons themselves. Also the
+// bound on |float criterion - estimated criterion| (*float_error).
+double Joiner::Window(int m, double* float_error) const {
   double emax = 0;
-  for (int slot : order_) emax = std::max(emax, error_[slot]);
+  double tmax = 0;
+  for (int slot : order_) {
+    emax = std::max(emax, error_[slot]);
+    tmax = std::max(tmax, std::fabs(sum_[slot]));
+  }
   const double s = m - 2;
   const double gamma = m * kUnit / (1 - m * kUnit);
   const double sums = (m - 1) * dmax_;  // >= sum |d| over a row
   const double magnitude = (s + 2.1 * (m - 1)) * dmax_ + 2 * emax;
+  *float_error = 8 * kFloatUnit * (s * dmax_ + 2 * tmax) + (s + 8) * 0x1p-149 + 4 * kUnit * magnitude;
   return 4 * (gamma * sums + emax) + 32 * kUnit * magnitude + 0x1p-1070;
 }
 
-// The least estimated criterion over the first live entry of every row: a
-// pair's value, so the least of all pairs is at most this.
-double Joiner::StartingBest(double scale) {
-  double best = std::numeric_limits<double>::infinity();
-  for (int i : order_) {
-    const std::vector<Entry>& row = rows_[i];
-    int& k = start_[i];
-    while (k < static_cast<int>(row.size()) && slot_of_node_[row[k].node] < 0) ++k;
-    if (k == static_cast<int>(row.size())) continue;
-    const int j = slot_of_node_[row[k].node];
-    best = std::min(best, JoinCriterion(scale, At(i, j), sum_[i], sum_[j]));
-  }
-  return best;
-}
-
-// Walks row i's list in rising distance until the lower bound
-// s*f - T_i - max T passes the window above the best so far; every live pair
-// on the way within the window is kept. The joined clusters met on the way
-// are dropped from the list (the live entries before the stop move up to it).
-void Joiner::ScanRow(int i, double scale, double tmax, double window, double reach, Found* found) {
-  std::vector<Entry>& row = rows_[i];
-  const int len = static_cast<int>(row.size());
+// The pairs of triangle row c (with the clusters of the earlier columns)
+// whose estimated criterion is within the window of the least so far.
+void Joiner::RowCandidates(int c, double scale, double window, double* best, std::vector<Candidate>* out) const {
+  const int i = slot_of_column_[c];
   const double ti = sum_[i];
   const double* di = &dist_[static_cast<std::size_t>(i) * n_];
-  int k = start_[i];
-  int dead = 0;
-  for (; k < len; ++k) {
-    const Entry e = row[k];
-    if (scale * e.d - ti - tmax > found->best + reach) break;
-    const int j = slot_of_node_[e.node];
-    if (j < 0) {
-      ++dead;
-      continue;
-    }
+  for (int k = 0; k < c; ++k) {
+    const int j = slot_of_column_[k];
+    if (j < 0) continue;
     const double q = JoinCriterion(scale, di[j], ti, sum_[j]);
-    if (q > found->best + window) continue;
-    if (q < found->best) found->best = q;
-    if (found->overflow) continue;
-    found->pairs.push_back({q, i, j});
-    if (found->pairs.size() > kMostCandidates) {
-      std::erase_if(found->pairs, [&](const Candidate& c) { return c.q > found->best + window; });
-      found->overflow = found->pairs.size() > kMostCandidates / 2;
-    }
+    if (q > *best + window) continue;
+    if (q < *best) *best = q;
+    out->push_back({q, i, j});
   }
-  if (dead == 0) return;
-  int w = k;
-  for (int r = k - 1; r >= start_[i]; --r) {
-    if (slot_of_node_[row[r].node] >= 0) row[--w] = row[r];
-  }
-  start_[i] = w;
 }
 
-Found Joiner::Search(int m, double window) {
-  const double scale = m - 2;
-  double tmax = -std::numeric_limits<double>::infinity();
-  for (int slot : order_) tmax = std::max(tmax, sum_[slot]);
-  const double start = StartingBest(scale);
-  // The bound's own rounding: 16 u times the magnitude, inside the window's room.
-  const double reach = window + window / 2;
-  const int blocks = (m + kRowsPerBlock - 1) / kRowsPerBlock;
-  std::vector<Found> found(static_cast<std::size_t>(blocks));
+// Every row's least criterion in floats; the rows within the float bounds of
+// the least of them hold every pair within the window of the least estimated
+// criterion, and those pairs are the candidates.
+std::vector<Candidate> Joiner::Search(int m, double window, double float_error, bool* overflow) {
+  const float scale = static_cast<float>(m - 2);
+  // A lower bound of each row's least, in the same float operations (and
+  // rounding is monotone): scale * its least entry - the largest T of the
+  // columns before it - its own T.
+  std::vector<float> bound(static_cast<std::size_t>(width_), std::numeric_limits<float>::infinity());
+  float before = -std::numeric_limits<float>::infinity();
+  int first = -1;
+  for (int c = 0; c < width_; ++c) {
+    if (slot_of_column_[c] >= 0 && c > 0) {
+      bound[c] = (scale * row_least_[c] - before) - column_sum_[c];
+      if (first < 0 || bound[c] < bound[first]) first = c;
+    }
+    before = std::max(before, column_sum_[c]);
+  }
+  std::vector<float> least(static_cast<std::size_t>(width_), std::numeric_limits<float>::infinity());
+  least[first] = LeastInRow(TriangleRow(first), column_sum_.data(), first, scale) - column_sum_[first];
+  // Rows whose bound is past this hold nothing within reach of the least.
+  const double cut = least[first] + window + 3 * float_error;
+  const int blocks = (width_ + kRowsPerBlock - 1) / kRowsPerBlock;
   ParallelFor(blocks, m >= kThreadedClusters ? jobs_ : 1, [&](long block, int) {
-    Found& f = found[static_cast<std::size_t>(block)];
-    f.best = start;
-    const int end = static_cast<int>(std::min<long>(m, (block + 1) * kRowsPerBlock));
-    for (int p = static_cast<int>(block) * kRowsPerBlock; p < end; ++p) {
-      ScanRow(order_[p], scale, tmax, window, reach, &f);
+    const int end = static_cast<int>(std::min<long>(width_, (block + 1) * kRowsPerBlock));
+    for (int c = static_cast<int>(block) * kRowsPerBlock; c < end; ++c) {
+      if (bound[c] > cut || c == first) continue;
+      least[c] = LeastInRow(TriangleRow(c), column_sum_.data(), c, scale) - column_sum_[c];
     }
   });
-  Found all;
-  for (const Found& f : found) all.best = std::min(all.best, f.best);
-  for (Found& f : found) {
-    all.overflow = all.overflow || f.overflow;
-    for (const Candidate& c : f.pairs) {
-      if (c.q <= all.best + window) all.pairs.push_back(c);
+  const double floor = *std::min_element(least.begin(), least.end());
+  const double reach = floor + window + 3 * float_error;
+  std::vector<Candidate> candidates;
+  double best = std::numeric_limits<double>::infinity();
+  *overflow = false;
+  for (int c = 0; c < width_; ++c) {
+    if (least[c] > reach) continue;
+    RowCandidates(c, m - 2, window, &best, &candidates);
+    if (candidates.size() > kMostCandidates) {
+      std::erase_if(candidates, [&](const Candidate& x) { return x.q > best + window; });
+      if (candidates.size() > kMostCandidates / 2) {
+        *overflow = true;
+        return {};
+      }
     }
   }
-  all.overflow = all.overflow || all.pairs.size() > kMostCandidates;
-  return all;
+  std::erase_if(candidates, [&](const Candidate& x) { return x.q > best + window; });
+  return candidates;
 }
 
 // Row sum of a slot as the reference adds it: the later positions in order,
@@ -263,15 +265,13 @@ double Joiner::ExactRowSum(int slot) const {
 
 // The reference's pair among the candidates: the least criterion from the
 // exact row sums, the first in position order among equals.
-std::pair<int, int> Joiner::Resolve(int m, Found* found, double window) {
-  (void)window;
-  if (found->overflow || found->pairs.empty()) return ExactRound(m);
+std::pair<int, int> Joiner::Resolve(int m, const std::vector<Candidate>& candidates) {
   ++round_;
   const double scale = m - 2;
   double best_q = 0;
   int best_p = -1;
   int best_r = -1;
-  for (Candidate c : found->pairs) {
+  for (Candidate c : candidates) {
     if (position_[c.i] > position_[c.j]) std::swap(c.i, c.j);
     for (int slot : {c.i, c.j}) {
       if (exact_round_[slot] != round_) {
@@ -346,37 +346,16 @@ void Joiner::ReplaceOrder(int a, int b) {
   for (int p = 0; p < static_cast<int>(order_.size()); ++p) position_[order_[p]] = p;
 }
 
-// The lists hold at most n(n-1)/2 entries: when a new row would pass that,
-// every list drops its joined clusters and gives back the room.
-void Joiner::MakeRoomForRow(int m) {
-  const std::size_t limit = static_cast<std::size_t>(n_) * (n_ - 1) / 2;
-  if (entries_ + static_cast<std::size_t>(m) <= limit) return;
-  entries_ = 0;
-  for (int slot : order_) {
-    std::vector<Entry>& row = rows_[slot];
-    std::vector<Entry> live;
-    live.reserve(row.size() - start_[slot]);
-    for (std::size_t k = start_[slot]; k < row.size(); ++k) {
-      if (slot_of_node_[row[k].node] >= 0) live.push_back(row[k]);
-    }
-    row.swap(live);
-    start_[slot] = 0;
-    entries_ += row.size();
-  }
-}
-
 // Joins slots a and b (a at the earlier position) into new_node, which takes
-// a's slot: the branches, the new distances (row and column), the estimated
-// sums with their error bounds, the position order and the new sorted list.
+// a's slot: the branches, the new distances (row and column, and in the
+// triangle), the estimated sums with their error bounds, the position order.
 void Joiner::Join(int m, int a, int b, int new_node, Tree* tree) {
   const double d_ab = At(a, b);
   const auto [branch_a, branch_b] = JoinBranches(d_ab, exact_[a], exact_[b], m);
   Attach(tree, new_node, node_of_slot_[a], branch_a);
   Attach(tree, new_node, node_of_slot_[b], branch_b);
-  slot_of_node_[node_of_slot_[a]] = slot_of_node_[node_of_slot_[b]] = -1;
   node_of_slot_[b] = -1;
   node_of_slot_[a] = new_node;
-  slot_of_node_[new_node] = a;
 
   double t = 0;
   double abs_sum = 0;
@@ -399,28 +378,45 @@ void Joiner::Join(int m, int a, int b, int new_node, Tree* tree) {
   error_[a] = (m + 2) * 0x1p-52 * abs_sum;
   ReplaceOrder(a, b);
 
-  entries_ -= rows_[a].size() + rows_[b].size();
-  std::vector<Entry>().swap(rows_[a]);
-  std::vector<Entry>().swap(rows_[b]);
-  start_[a] = start_[b] = 0;
-  MakeRoomForRow(m);
-  std::vector<Entry>& row = rows_[a];
-  row.reserve(static_cast<std::size_t>(m - 2));
-  for (int k : order_) {
-    if (k != a) row.push_back({FloatBelow(At(a, k)), node_of_slot_[k]});
+  const int cb = column_of_slot_[b];
+  slot_of_column_[cb] = -1;
+  column_of_slot_[b] = -1;
+  if (4 * (m - 1) < 3 * width_) {
+    Pack();
+  } else {
+    const int ca = column_of_slot_[a];
+    float* row = TriangleRow(ca);
+    row_least_[ca] = std::numeric_limits<float>::infinity();
+    for (int k = 0; k < ca; ++k) {
+      if (slot_of_column_[k] < 0) continue;
+      row[k] = static_cast<float>(At(a, slot_of_column_[k]));
+      row_least_[ca] = std::min(row_least_[ca], row[k]);
+    }
+    // A joined column keeps its old value in a row's least: still a bound.
+    for (int c = ca + 1; c < width_; ++c) {
+      if (slot_of_column_[c] < 0) continue;
+      float& entry = TriangleRow(c)[ca];
+      entry = static_cast<float>(At(a, slot_of_column_[c]));
+      row_least_[c] = std::min(row_least_[c], entry);
+    }
   }
-  SortRow(a, &row);
-  entries_ += row.size();
+  for (int c = 0; c < width_; ++c) {
+    const int slot = slot_of_column_[c];
+    column_sum_[c] = slot < 0 ? -std::numeric_limits<float>::infinity() : static_cast<float>(sum_[slot]);
+  }
 }
 
 bool Joiner::Run(Tree* tree) {
   if (!InRange()) return false;
-  StartRows();
+  Pack();
+  for (int c = 0; c < width_; ++c) column_sum_[c] = static_cast<float>(sum_[slot_of_column_[c]]);
   int new_node = n_;
   for (int m = n_; m > 3; --m, ++new_node) {
-    const double window = Window(m);
-    Found found = Search(m, window);
-    auto [a, b] = Resolve(m, &found, window);
+    double float_error = 0;
+    const double window = Window(m, &float_error);
+    bool overflow = false;
+    const std::vector<Candidate> candidates = Search(m, window, float_error, &overflow);
+    auto [a, b] = overflow ? ExactRound(m) : Resolve(m, candidates);
     if (position_[a] > position_[b]) std::swap(a, b);
     Join(m, a, b, new_node, tree);
     if (!InRange()) return false;
