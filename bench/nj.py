@@ -14,7 +14,9 @@ traits) it runs, one after the other:
             have kyori's topology (ape::dist.topo 0) and patristic
             distances within 1e-6 of kyori's (relative to the largest).
 Sizes given with --alone run kyori alone. Wall seconds and peak resident
-MiB of each process; the load average (uptime) before each size. Exits 1
+MiB of each process, and its CPU seconds (user + system: on a loaded
+machine the wall time of a run stretches, its CPU time much less); the load
+average (uptime) before each size. Exits 1
 when a tree differs.
 
 Usage: bench/nj.py --kyori PATH [--baseline PATH] [--sizes 500,2000,5000]
@@ -77,7 +79,7 @@ def parse_args():
 
 
 def measured(command):
-    """Runs command; returns (wall seconds, peak resident MiB, stdout)."""
+    """Runs command; returns (wall seconds, CPU seconds, peak resident MiB, stdout)."""
     start = time.monotonic()
     child = subprocess.Popen(command, stdout=subprocess.PIPE, stderr=subprocess.DEVNULL)
     out = child.stdout.read()
@@ -85,7 +87,7 @@ def measured(command):
     wall = time.monotonic() - start
     if status != 0:
         sys.exit("failed (%d): %s" % (status, " ".join(command)))
-    return wall, usage.ru_maxrss / 1024.0, out.decode()
+    return wall, usage.ru_utime + usage.ru_stime, usage.ru_maxrss / 1024.0, out.decode()
 
 
 def load():
@@ -111,7 +113,7 @@ def main():
     sizes = [(int(s), False) for s in args.sizes.split(",") if s]
     sizes += [(int(s), True) for s in args.alone.split(",") if s]
     failed = False
-    print("%6s %-9s %9s %8s  %s" % ("n", "program", "wall s", "MiB", "note"))
+    print("%6s %-9s %9s %9s %8s  %s" % ("n", "program", "wall s", "CPU s", "MiB", "note"))
     for n, alone in sizes:
         data = os.path.join(args.work, "nj_%d.txt" % n)
         if not os.path.exists(data):
@@ -121,29 +123,29 @@ def main():
         out = os.path.join(args.work, "out_%d.txt" % n)
         tree = os.path.join(args.work, "kyori_%d.nwk" % n)
         jobs = "--jobs=%d" % args.jobs
-        wall, mib, _ = measured([args.kyori, "--method=nj", "--tree=" + tree, jobs, data, out])
-        print("%6d %-9s %9.2f %8.0f" % (n, "kyori", wall, mib), flush=True)
-        wall, mib, _ = measured([args.kyori, jobs, data, out])
-        print("%6d %-9s %9.2f %8.0f  (no tree)" % (n, "report", wall, mib), flush=True)
+        wall, cpu, mib, _ = measured([args.kyori, "--method=nj", "--tree=" + tree, jobs, data, out])
+        print("%6d %-9s %9.2f %9.2f %8.0f" % (n, "kyori", wall, cpu, mib), flush=True)
+        wall, cpu, mib, _ = measured([args.kyori, jobs, data, out])
+        print("%6d %-9s %9.2f %9.2f %8.0f  (no tree)" % (n, "report", wall, cpu, mib), flush=True)
         if alone:
             continue
         if args.baseline:
             old = os.path.join(args.work, "baseline_%d.nwk" % n)
-            wall, mib, _ = measured([args.baseline, "--method=nj", "--tree=" + old, jobs, data, out])
+            wall, cpu, mib, _ = measured([args.baseline, "--method=nj", "--tree=" + old, jobs, data, out])
             same = same_bytes(tree, old)
             failed = failed or not same
-            print("%6d %-9s %9.2f %8.0f  %s" % (n, "baseline", wall, mib,
+            print("%6d %-9s %9.2f %9.2f %8.0f  %s" % (n, "baseline", wall, cpu, mib,
                                                 "same Newick bytes" if same else "NEWICK DIFFERS"), flush=True)
         if rscript:
             theirs = os.path.join(args.work, "ape_%d.nwk" % n)
-            wall, mib, text = measured([rscript, "--vanilla", r_file, data, theirs])
+            wall, cpu, mib, text = measured([rscript, "--vanilla", r_file, data, theirs])
             nj_alone, _ = text.split()
-            _, _, text = measured([rscript, "--vanilla", compare_file, tree, theirs])
+            _, _, _, text = measured([rscript, "--vanilla", compare_file, tree, theirs])
             topology, patristic = (float(v) for v in text.split())
             agree = topology == 0 and patristic < 1e-6
             failed = failed or not agree
-            print("%6d %-9s %9.2f %8.0f  nj() alone %s s; topology distance %g, patristic %.2g%s" %
-                  (n, "ape", wall, mib, nj_alone, topology, patristic, "" if agree else "  TREES DIFFER"),
+            print("%6d %-9s %9.2f %9.2f %8.0f  nj() alone %s s; topology distance %g, patristic %.2g%s" %
+                  (n, "ape", wall, cpu, mib, nj_alone, topology, patristic, "" if agree else "  TREES DIFFER"),
                   flush=True)
     print("# load average %s" % load())
     return 1 if failed else 0
