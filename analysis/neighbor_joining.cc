@@ -70,7 +70,7 @@ class Joiner {
   Joiner(const Distances& d, int jobs);
   // Fills *tree; false (and *tree unusable) when the distances grew past
   // kSafeMagnitude, for the reference to join instead.
-  bool Run(Tree* tree);
+  bool Run(Tree* tree, JoiningPath* path);
 
  private:
   double At(int i, int j) const { return dist_[static_cast<std::size_t>(i) * n_ + j]; }
@@ -406,7 +406,7 @@ void Joiner::Join(int m, int a, int b, int new_node, Tree* tree) {
   }
 }
 
-bool Joiner::Run(Tree* tree) {
+bool Joiner::Run(Tree* tree, JoiningPath* path) {
   if (!InRange()) return false;
   Pack();
   for (int c = 0; c < width_; ++c) column_sum_[c] = static_cast<float>(sum_[slot_of_column_[c]]);
@@ -417,6 +417,8 @@ bool Joiner::Run(Tree* tree) {
     bool overflow = false;
     const std::vector<Candidate> candidates = Search(m, window, float_error, &overflow);
     auto [a, b] = overflow ? ExactRound(m) : Resolve(m, candidates);
+    path->full_rounds += overflow;
+    path->most_candidates = std::max(path->most_candidates, static_cast<int>(candidates.size()));
     if (position_[a] > position_[b]) std::swap(a, b);
     Join(m, a, b, new_node, tree);
     if (!InRange()) return false;
@@ -437,20 +439,29 @@ bool Joiner::Run(Tree* tree) {
 }  // namespace
 
 DistancesProblem NeighborJoining(const Distances& d, Tree* tree, int jobs) {
+  JoiningPath path;
+  return NeighborJoining(d, tree, jobs, &path);
+}
+
+DistancesProblem NeighborJoining(const Distances& d, Tree* tree, int jobs, JoiningPath* path) {
   *tree = Tree();
+  *path = JoiningPath();
   const DistancesProblem problem = CheckDistances(d);
   if (problem != DistancesProblem::kNone) return problem;
+  path->plain_scan = true;
   if (d.n < 4) return ReferenceNeighborJoining(d, tree, jobs);
   tree->leaves = d.n;
   tree->ultrametric = false;
   tree->nodes.resize(2 * static_cast<std::size_t>(d.n) - 2);
   for (int i = 0; i < d.n; ++i) tree->nodes[i].leaf = i;
+  JoiningPath searched;
   bool done = false;
   {
     Joiner joiner(d, jobs);
-    done = joiner.Run(tree);
+    done = joiner.Run(tree, &searched);
   }
   if (!done) return ReferenceNeighborJoining(d, tree, jobs);
+  *path = searched;
   return problem;
 }
 

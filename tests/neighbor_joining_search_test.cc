@@ -138,7 +138,9 @@ TEST(NeighborJoiningSearchTest, SameTreeAsThePlainScan) {
         ASSERT_EQ(ReferenceNeighborJoining(d, &expected), DistancesProblem::kNone);
         for (int jobs : {1, 2}) {
           Tree tree;
-          ASSERT_EQ(NeighborJoining(d, &tree, jobs), DistancesProblem::kNone);
+          JoiningPath path;
+          ASSERT_EQ(NeighborJoining(d, &tree, jobs, &path), DistancesProblem::kNone);
+          ASSERT_FALSE(path.plain_scan);  // the search itself, not its fallback
           ASSERT_EQ(Newick(tree), Newick(expected));
           ASSERT_EQ(Shape(tree), Shape(expected))
               << "kind " << static_cast<int>(kind) << ", n " << n << ", repeat " << repeat << ", jobs " << jobs;
@@ -151,18 +153,29 @@ TEST(NeighborJoiningSearchTest, SameTreeAsThePlainScan) {
   }
 }
 
-// Large enough for threads to share the walk, and for rounds with thousands
-// of candidates (whole distances) to take the full scan.
+// Large enough for threads to share the search of the triangle, and for
+// rounds with thousands of candidates (all distances equal) to take the full
+// scan on threads too.
 TEST(NeighborJoiningSearchTest, SameTreeOnLargerMatrices) {
   std::mt19937 random(7);
-  for (Kind kind : {Kind::kEuclidean, Kind::kSmallWholes, Kind::kDuplicates}) {
-    const Distances d = Generate(kind, 1300, &random);
+  for (Kind kind : {Kind::kEuclidean, Kind::kSmallWholes, Kind::kAllEqual}) {
+    const Distances d = Generate(kind, 900, &random);
     Tree expected;
     ASSERT_EQ(ReferenceNeighborJoining(d, &expected, 2), DistancesProblem::kNone);
     for (int jobs : {1, 2}) {
       Tree tree;
-      ASSERT_EQ(NeighborJoining(d, &tree, jobs), DistancesProblem::kNone);
+      JoiningPath path;
+      ASSERT_EQ(NeighborJoining(d, &tree, jobs, &path), DistancesProblem::kNone);
       EXPECT_EQ(Shape(tree), Shape(expected)) << "kind " << static_cast<int>(kind) << ", jobs " << jobs;
+      EXPECT_FALSE(path.plain_scan);
+      if (kind == Kind::kEuclidean) {
+        // Ordinary data: no round needs the full scan, and a round's
+        // candidates are few.
+        EXPECT_EQ(path.full_rounds, 0);
+        EXPECT_LE(path.most_candidates, 64);
+      } else if (kind == Kind::kAllEqual) {
+        EXPECT_GT(path.full_rounds, 0);
+      }
     }
   }
 }
@@ -178,8 +191,11 @@ TEST(NeighborJoiningSearchTest, ExtremeMagnitudes) {
     Tree expected;
     ASSERT_EQ(ReferenceNeighborJoining(d, &expected), DistancesProblem::kNone);
     Tree tree;
-    ASSERT_EQ(NeighborJoining(d, &tree), DistancesProblem::kNone);
+    JoiningPath path;
+    ASSERT_EQ(NeighborJoining(d, &tree, 1, &path), DistancesProblem::kNone);
     EXPECT_EQ(Shape(tree), Shape(expected)) << scale;
+    // Past the floats' range the plain scan joins; below it the search does.
+    EXPECT_EQ(path.plain_scan, scale > 1e20) << scale;
   }
 }
 
