@@ -24,7 +24,7 @@ constexpr std::uint64_t kNameBytes = 192;
 constexpr std::uint64_t kUtf8NameBytes = 256;      // the names in UTF-8
 constexpr std::uint64_t kTreeBytes = 192;          // two tree nodes and their lists of children
 constexpr std::uint64_t kLinkageBytes = 128;       // slots, sizes, chain, merges, their sort, cluster names
-constexpr std::uint64_t kJoiningBytes = 64;        // row sums, positions, each round's best pairs
+constexpr std::uint64_t kJoiningBytes = 128;       // the square's diagonal, row sums and bounds, positions
 constexpr std::uint64_t kMatrixBytes = 1152;       // names made safe, the sets that keep them apart, a line
 constexpr std::uint64_t kPictureBytes = 1024;      // the tree copied or rooted afresh, placings, names
 constexpr std::uint64_t kPictureFixedBytes = 8 * kMiB;  // the heatmap's sums, its pixels, the PNG, its text
@@ -46,7 +46,7 @@ std::uint64_t TreeMethodBytes(TreeWork tree, std::uint64_t n, std::uint64_t pair
     case TreeWork::kNone: return 0;
     case TreeWork::kSpanningTree: return n * kLinkageBytes;
     case TreeWork::kChain: return pairs * sizeof(double) + n * kLinkageBytes;
-    case TreeWork::kNeighborJoining: return pairs * 2 * sizeof(double) + n * kJoiningBytes;
+    case TreeWork::kNeighborJoining: return pairs * (2 * sizeof(double) + sizeof(float)) + n * kJoiningBytes;
   }
   return 0;
 }

@@ -28,7 +28,8 @@
 //               the matrix     the names made safe and one line of numbers
 //               linkage        average, complete, ward: a working copy of the
 //                              distances (8 bytes a pair); single: O(n)
-//               nj             two working matrices (16 bytes a pair)
+//               nj             the full square of the distances and a triangle
+//                              of floats to search (20 bytes a pair)
 //               the picture    a copy of the tree, its rooting at the
 //                              midpoint, the names, the heatmap (8 MiB)
 //               cophenetic     the tree's distances (8 bytes a pair)

@@ -68,9 +68,9 @@ TEST(CollectionMemoryTest, BytesAPairAtThePeakOfEachCombination) {
       {"compatible, average linkage", Shape(kC, false, TreeWork::kChain, false), 20},
       {"accurate, average linkage, picture, matrix", Shape(kA, true, TreeWork::kChain, true), 20},
       {"compatible, single linkage, picture", Shape(kC, false, TreeWork::kSpanningTree, true), 20},
-      // and the two working matrices of neighbour-joining
-      {"compatible, nj", Shape(kC, false, TreeWork::kNeighborJoining, false), 28},
-      {"accurate, nj, picture", Shape(kA, false, TreeWork::kNeighborJoining, true), 28},
+      // and neighbour-joining's square of doubles and triangle of floats
+      {"compatible, nj", Shape(kC, false, TreeWork::kNeighborJoining, false), 32},
+      {"accurate, nj, picture", Shape(kA, false, TreeWork::kNeighborJoining, true), 32},
       // with gaps, the accurate arithmetic's, whatever the shape says
       {"gaps", Shape(kC, false, TreeWork::kNone, false, 1, true), 12},
       {"gaps, average linkage", Shape(kC, false, TreeWork::kChain, false, 1, true), 20},
