@@ -30,7 +30,7 @@ MachineLimits ThisMachine() {
 RunPlan PlanRun(const Collection& counts, const RunRequest& request, const ReadForm& form) {
   RunPlan plan;
   plan.limit = request.machine.memory_bytes;
-  plan.arithmetic = ChooseArithmetic(request.arithmetic, form.table, counts);
+  plan.arithmetic = ChooseArithmetic(request.arithmetic, form.table, request.products.report, counts);
   if (OverCapacity(counts)) {
     plan.verdict = RunPlan::kOverCapacity;
     return plan;
