@@ -137,61 +137,30 @@ void WriteHeading(std::string_view heading, FileWriter& out) {
 }
 
 // One worker's buffers for a chunk of pairs, made the first time the worker
-// needs them and kept for its later chunks: the distances read, the pairs
-// whose cells need their text, and those texts and their lengths.
+// needs them and kept for its later chunks: the distances read.
 struct PackingBuffers {
   explicit PackingBuffers(const DistanceTriangle& d) : reader(d) {}
   DistanceReader reader;
   std::vector<double> values;
-  std::vector<std::uint32_t> slow;  // offsets in the chunk
-  std::vector<double> slow_values;
-  std::vector<char> texts;
-  std::vector<int> lengths;
 };
 
-constexpr std::uint64_t kPackingBytesAPair =
-    sizeof(double) + sizeof(std::uint32_t) + sizeof(double) + kNumberTextMax + sizeof(int);
-
-void SizeBuffers(PackingBuffers& b) {
-  b.values.resize(kPairChunk);
-  b.slow.clear();
-  b.slow.reserve(kPairChunk);
-  b.slow_values.resize(kPairChunk);
-  b.texts.resize(kPairChunk * kNumberTextMax);
-  b.lengths.resize(kPairChunk);
-}
-
-// The cells of the pairs in b.slow, whose distances are b.slow_values, from
-// their texts, into cells[begin + offset].
-void PackFromTexts(std::size_t begin, PackingBuffers& b, NanCell nan, uint32_t* cells) {
-  const int count = static_cast<int>(b.slow.size());
-  NumbersToChars(b.slow_values.data(), count, b.texts.data(), b.lengths.data());
-  for (int at = 0; at < count; ++at) {
-    const std::size_t k = static_cast<std::size_t>(at);
-    const FormattedCell cell =
-        CellFor(b.slow_values[k], ZeroRule::kDistance, b.texts.data() + k * kNumberTextMax, b.lengths[k], nan);
-    // A distance is a finite number of at least 0, or NaN: its cell always packs.
-    if (!PackCell(cell, &cells[begin + b.slow[k]])) std::abort();
-  }
-}
+// The bytes a pair's share of a chunk is counted at: its distance, and the
+// room its text and the text's length took when every cell was cut from
+// its text (now only the few that QuickDistanceCell refuses are, one at a
+// time), kept as the plan's bound.
+constexpr std::uint64_t kPackingBytesAPair = sizeof(double) + kNumberTextMax + sizeof(int);
 
 // The cells of pairs [begin, end) into cells[begin .. end), and with
 // `distances` their distances into distances[begin .. end): the distances
 // of the whole range are read before the first cell is written, so `cells`
-// may be the storage of the squares being read. Most cells come straight
-// from the distance (QuickDistanceCell); the rest from their texts.
+// may be the storage of the squares being read.
 void PackChunk(std::size_t begin, std::size_t end, PackingBuffers& b, NanCell nan, uint32_t* cells,
                double* distances) {
   const std::size_t count = end - begin;
-  SizeBuffers(b);
+  b.values.resize(kPairChunk);
   b.reader.Read(begin, end, b.values.data());
   if (distances != nullptr) std::copy(b.values.begin(), b.values.begin() + static_cast<std::ptrdiff_t>(count), distances + begin);
-  for (std::size_t at = 0; at < count; ++at) {
-    if (QuickDistanceCell(b.values[at], &cells[begin + at])) continue;
-    b.slow_values[b.slow.size()] = b.values[at];
-    b.slow.push_back(static_cast<std::uint32_t>(at));
-  }
-  PackFromTexts(begin, b, nan, cells);
+  for (std::size_t at = 0; at < count; ++at) cells[begin + at] = PackedDistanceCell(b.values[at], nan);
 }
 
 // PackChunk for squares whose distances are not kept. A square's distance,
@@ -199,23 +168,18 @@ void PackChunk(std::size_t begin, std::size_t end, PackingBuffers& b, NanCell na
 // rounded root for the squares of distances from about 1e-4 to 1e7
 // (numeric/elementary.h), inside the tolerance of QuickDistanceCell: where
 // the correctly rounded root has a quick cell, the program's root has the
-// same one. Only the other pairs take the program's root and their texts.
+// same one. Only the other pairs take the program's root. Each square is
+// read before its cell takes its place.
 static_assert(kHalfPowerSingleError <= kQuickTolerance);
-void PackSquaresChunk(std::size_t begin, std::size_t end, const DistanceTriangle& d, PackingBuffers& b,
-                      NanCell nan, uint32_t* cells) {
-  const std::size_t count = end - begin;
-  SizeBuffers(b);
-  for (std::size_t at = 0; at < count; ++at) {
-    const double square = static_cast<double>(d.Square(begin + at));
+void PackSquaresChunk(std::size_t begin, std::size_t end, const DistanceTriangle& d, NanCell nan, uint32_t* cells) {
+  for (std::size_t pair = begin; pair < end; ++pair) {
+    const double square = static_cast<double>(d.Square(pair));
     if (square >= kHalfPowerSinglesLowest && square < kHalfPowerSinglesBeyond &&
-        QuickDistanceCell(std::sqrt(square), &cells[begin + at])) {
+        QuickDistanceCell(std::sqrt(square), &cells[pair])) {
       continue;
     }
-    b.values[b.slow.size()] = square;
-    b.slow.push_back(static_cast<std::uint32_t>(at));
+    cells[pair] = PackedDistanceCell(Power(square, 1.0 / 2.0), nan);
   }
-  HalfPowers(b.values.data(), b.slow_values.data(), static_cast<int>(b.slow.size()));
-  PackFromTexts(begin, b, nan, cells);
 }
 
 }  // namespace
@@ -239,11 +203,10 @@ ReportCells PackCells(DistanceTriangle& d, std::vector<double>* distances, int j
   ParallelFor(chunks, jobs, [&](long k, int worker) {
     const std::size_t begin = static_cast<std::size_t>(k) * kPairChunk;
     const std::size_t end = std::min(pairs, begin + kPairChunk);
-    PackingBuffers& b = buffers[static_cast<std::size_t>(worker)];
     if (d.rooted || read_into != nullptr) {
-      PackChunk(begin, end, b, nan, out.data(), read_into);
+      PackChunk(begin, end, buffers[static_cast<std::size_t>(worker)], nan, out.data(), read_into);
     } else {
-      PackSquaresChunk(begin, end, d, b, nan, out.data());
+      PackSquaresChunk(begin, end, d, nan, out.data());
     }
   });
   if (!d.rooted) cells.packed = std::move(d.square_bits);

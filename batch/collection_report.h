@@ -74,10 +74,10 @@ ReportCells PackCells(DistanceTriangle& d, std::vector<double>* distances, int j
                       NanCell nan = NanCell::kZero);
 
 // The most bytes PackCells holds beside the triangle and the cells: each
-// thread's buffers for one chunk of pairs (their distances, the pairs whose
-// cells need texts and their distances, the texts and the texts' lengths,
-// and the reader's widened squares).
-//   one thread: 16384 * (8 + 8 + 4 + 8 + 22 + 4) = 884,736 bytes.
+// thread's buffers for one chunk of pairs (their distances and the reader's
+// widened squares), with room for the chunk's texts and their lengths
+// counted too, a bound on what cutting cells from texts takes.
+//   one thread: 16384 * (8 + 8 + 22 + 4) = 688,128 bytes.
 std::uint64_t PackCellsBufferBytes(int jobs);
 
 // Writes the whole report of the standardized collection `c` and its

@@ -1,5 +1,9 @@
 #include "kernels/quick_cell.h"
 
+#include <cstdlib>
+
+#include "convert/number_to_text.h"
+
 namespace kyori {
 namespace {
 
@@ -65,6 +69,16 @@ bool QuickDistanceCell(double value, uint32_t* packed) {
   }
   *packed = static_cast<uint32_t>(word);
   return true;
+}
+
+uint32_t PackedDistanceCell(double value, NanCell nan) {
+  uint32_t packed = 0;
+  if (QuickDistanceCell(value, &packed)) return packed;
+  char text[kNumberTextMax];
+  const int length = NumberToChars(value, text);
+  // A distance is a finite number of at least 0, or NaN: its cell always packs.
+  if (!PackCell(CellFor(value, ZeroRule::kDistance, text, length, nan), &packed)) std::abort();
+  return packed;
 }
 
 }  // namespace kyori

@@ -33,6 +33,8 @@
 
 #include <cstdint>
 
+#include "kernels/report_cells.h"
+
 namespace kyori {
 
 // How far from a multiple of the last shown digit's unit a value must lie,
@@ -45,6 +47,13 @@ inline constexpr double kQuickTolerance = 1e-12;
 // The packed cell of `value` into *packed when the value is one whose cell
 // the rule above decides; false (and *packed untouched) otherwise.
 bool QuickDistanceCell(double value, uint32_t* packed);
+
+// The packed cell of a distance: QuickDistanceCell's where it gives one,
+// else the cell cut from its text (CellFor with ZeroRule::kDistance and
+// `nan`, kernels/report_cells.h). Safe to call from several threads.
+//   2.2360679774997898 -> "2.236067" (quick); 2.5 -> "2.5" (from "2.5");
+//   0.000001 -> "0.000000"; NaN, NanCell::kMissing -> kPackedMissingCell
+uint32_t PackedDistanceCell(double value, NanCell nan = NanCell::kZero);
 
 }  // namespace kyori
 
