@@ -110,12 +110,12 @@ DistanceTriangle ComputeDistances(const Collection& c, Arithmetic arithmetic, in
   const std::size_t n = static_cast<std::size_t>(c.varieties);
   const std::size_t pairs = n < 2 ? 0 : n * (n - 1) / 2;
   if (arithmetic == Arithmetic::kCompatible) {
-    d.square_bits.resize(pairs);
+    SizeTriangleVector(d.square_bits, pairs);
     uint32_t* out = d.square_bits.data();
     FillTriangle<float>(c, jobs, AccumulateSquaredRows<float>,
                         [out](std::size_t at, float v) { std::memcpy(out + at, &v, sizeof v); });
   } else {
-    d.roots.resize(pairs);
+    SizeTriangleVector(d.roots, pairs);
     d.rooted = true;
     double* out = d.roots.data();
     FillTriangle<double>(c, jobs, AccumulateSquaredRows<double>,
@@ -126,7 +126,8 @@ DistanceTriangle ComputeDistances(const Collection& c, Arithmetic arithmetic, in
 
 std::vector<uint32_t> ComputeAccurateCells(const Collection& c, int jobs) {
   const std::size_t n = static_cast<std::size_t>(c.varieties);
-  std::vector<uint32_t> cells(n < 2 ? 0 : n * (n - 1) / 2);
+  std::vector<uint32_t> cells;
+  SizeTriangleVector(cells, n < 2 ? 0 : n * (n - 1) / 2);
   uint32_t* out = cells.data();
   FillTriangle<double>(c, jobs, AccumulateSquaredRows<double>,
                        [out](std::size_t at, double v) { out[at] = PackedDistanceCell(std::sqrt(v)); });

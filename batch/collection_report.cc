@@ -191,10 +191,11 @@ ReportCells PackCells(DistanceTriangle& d, std::vector<double>* distances, int j
   // Squares are overwritten by their cells, chunk by chunk; roots are read
   // into cells of their own, and handed over as they are.
   std::vector<uint32_t>& out = d.rooted ? cells.packed : d.square_bits;
-  out.resize(pairs);
+  SizeTriangleVector(out, pairs);
   double* read_into = nullptr;
   if (distances != nullptr && !d.rooted) {
-    distances->assign(pairs, 0.0);
+    distances->clear();
+    SizeTriangleVector(*distances, pairs);
     read_into = distances->data();
   }
   const long chunks = static_cast<long>((pairs + kPairChunk - 1) / kPairChunk);

@@ -44,8 +44,10 @@ bool QuickDistanceCell(double value, uint32_t* packed) {
   if (!(value >= kExponentBounds[0] && value < kExponentBounds[kHighestExponent - kLowestExponent + 1])) {
     return false;
   }
+  // Counted rather than searched: neighbouring distances often straddle a
+  // power of ten, where a search's branch would guess wrong.
   int exponent = kLowestExponent;
-  while (value >= kExponentBounds[exponent - kLowestExponent + 1]) ++exponent;
+  for (int k = 1; k <= kHighestExponent - kLowestExponent; ++k) exponent += value >= kExponentBounds[k] ? 1 : 0;
   // S shown digits: 7 from 1 on ("D.DDDDDD"), 6 + E below ("0.00DDDD").
   const int shown = exponent >= 1 ? 7 : 6 + exponent;
   const int scale = shown - exponent;  // 0 .. 6: the product below is exact but for one rounding

@@ -1,7 +1,6 @@
 #include "kernels/report_cells.h"
 
 #include <algorithm>
-#include <bit>
 #include <cmath>
 #include <cstring>
 
@@ -24,26 +23,6 @@ struct CodeTable {
 constexpr CodeTable kCodes;
 
 int CodeOf(char c) { return kCodes.code[static_cast<unsigned char>(c)]; }
-
-// The byte b in each of the 8 bytes of a word.
-constexpr uint64_t kBytesOf(unsigned b) { return 0x0101010101010101ull * b; }
-
-// The 8 codes of a packed cell, code k in byte k of the word (the lowest
-// byte first): 0xFFFFF5A2 ("2.5") -> 0x0F0F0F0F0F050A02.
-uint64_t SpreadNibbles(uint32_t packed) {
-  uint64_t t = packed;
-  t = (t | (t << 16)) & 0x0000FFFF0000FFFFull;
-  t = (t | (t << 8)) & 0x00FF00FF00FF00FFull;
-  return (t | (t << 4)) & kBytesOf(0x0F);
-}
-
-// Whether every code of SpreadNibbles' word is a digit or the point (code
-// 10 at most: no end code, so 8 characters), on a machine whose word's
-// lowest byte comes first in memory.
-bool OnlyDigitsAndPoints(uint64_t bytes) {
-  if constexpr (std::endian::native != std::endian::little) return false;
-  return ((bytes + kBytesOf(0x75)) & kBytesOf(0x80)) == 0;  // a code of 11 or more reaches 0x80
-}
 
 // The cell "NA", whose first character has no code: its own packed word.
 bool PackMissingCell(const FormattedCell& cell, uint32_t* packed) {
@@ -87,15 +66,8 @@ bool PackCell(const FormattedCell& cell, uint32_t* packed) {
   return true;
 }
 
-char* UnpackCell(uint32_t packed, char* out) {
+char* UnpackShortCell(uint32_t packed, char* out) {
   if (packed == kPackedMissingCell) return std::copy(kMissingCell.begin(), kMissingCell.end(), out);
-  if (const uint64_t bytes = SpreadNibbles(packed); OnlyDigitsAndPoints(bytes)) {
-    // A cell of 8 digits and points, as most distances have: its characters at once.
-    const uint64_t points = ((bytes + kBytesOf(0x76)) & kBytesOf(0x80)) >> 7;
-    const uint64_t characters = bytes + kBytesOf('0') - points * ('0' + 10 - '.');
-    std::memcpy(out, &characters, sizeof characters);
-    return out + CellWidth;
-  }
   for (int k = 0; k < CellWidth; ++k, packed >>= 4) {
     const uint32_t code = packed & kEndCode;
     if (code == kEndCode) break;
