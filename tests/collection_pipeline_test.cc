@@ -307,8 +307,9 @@ TEST_F(CollectionPipelineTest, KeepingTheDistancesLeavesTheCellsAsTheyAre) {
 TEST_F(CollectionPipelineTest, AccurateCellsMadeWithoutTheRootsAreTheRootsCells) {
   std::string bytes = "301 3\r\nA,B,C\r\n";
   for (int i = 0; i < 301; ++i) {
-    bytes += "v" + std::to_string(i) + "," + std::to_string(i % 11) + " " + std::to_string(i % 7) + " " +
-             std::to_string((i % 5) * 1000 + 0.25 * (i % 3)) + "\r\n";
+    // Every 30th variety the same again.
+    bytes += "v" + std::to_string(i) + "," + std::to_string(i % 10) + " " + std::to_string(i % 6) + " " +
+             std::to_string((i % 5) * 1000 + 0.25 * (i % 2)) + "\r\n";
   }
   Collection c = Read(bytes);
   ASSERT_EQ(StandardizeCollection(c, Arithmetic::kAccurate).kind, TraitStop::kNone);
