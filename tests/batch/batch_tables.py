@@ -281,7 +281,7 @@ class Tables(bs.BatchTestCase):
         # misses), its CSV and TSV tables in the accurate one without being
         # asked, as --arithmetic=accurate writes them.
         data = (b'4 2\r\nA,B\r\n'
-                b'w,2000.1 1\r\nx,2000.2 4\r\ny,2000.3 2\r\nz,2000.4 3\r\n')
+                b'w,200.1 1\r\nx,200.2 4\r\ny,200.3 2\r\nz,200.4 3\r\n')
         folder = self.folder()
         write(folder, 'k.txt', data)
         report = bs.run(['k.txt', 'r.txt'], folder)
