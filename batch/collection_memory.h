@@ -107,6 +107,10 @@ std::uint64_t TableReadingBytes(std::uint64_t file_bytes, int varieties);
 // distances alone are kept, 8 bytes a pair: the accurate roots handed over,
 // or the compatible roots taken beside the squares, which are then freed.
 //
+// An accurate report whose distances nobody else takes is made straight
+// into its cells (ComputeAccurateCells), 4 bytes a pair; the plan still
+// counts the roots beside the cells at its peak, a bound above it.
+//
 // Example: 8000 varieties (31,996,000 pairs), accurate, no roots kept, one
 // thread: peak 12 bytes a pair (383,952,000) plus 688,128 bytes of chunk
 // buffers (more than the 256,032 of sums); kept 4 bytes a pair (127,984,000).

@@ -30,7 +30,7 @@ MachineLimits ThisMachine() {
 RunPlan PlanRun(const Collection& counts, const RunRequest& request, const ReadForm& form) {
   RunPlan plan;
   plan.limit = request.machine.memory_bytes;
-  plan.arithmetic = ChooseArithmetic(request.arithmetic, form.table, counts);
+  plan.arithmetic = ChooseArithmetic(request.arithmetic, form.table, request.products.report, counts);
   if (OverCapacity(counts)) {
     plan.verdict = RunPlan::kOverCapacity;
     return plan;
@@ -51,8 +51,12 @@ Standardized StandardizeTraits(Collection& c, Arithmetic arithmetic) {
 }
 
 RunDistances ComputeRunDistances(const Collection& c, const RunRequest& request, const RunPlan& plan) {
-  DistanceTriangle triangle = ComputeDistances(c, plan.arithmetic, plan.jobs);
   RunDistances made;
+  if (request.products.report && !request.products.NeedDistances() && plan.arithmetic == Arithmetic::kAccurate) {
+    made.cells.packed = ComputeAccurateCells(c, plan.jobs);  // no roots held
+    return made;
+  }
+  DistanceTriangle triangle = ComputeDistances(c, plan.arithmetic, plan.jobs);
   if (!request.products.report) {
     // The roots handed over, or the squares' roots taken; no cells.
     made.distances = triangle.rooted ? std::move(triangle.roots) : CondensedDistances(triangle, plan.jobs);

@@ -20,6 +20,8 @@
 //                                         the trait it stopped at, if any
 //   ComputeRunDistances(c, request, plan) the report's cells, and the
 //                                         distances when the products need them
+//                                         (an accurate report alone: its cells
+//                                         made as the sums are, no roots held)
 //   WriteCollectionReport(c, distances.cells, request.headings, plan.jobs, out)
 //
 // ReadDataFile picks the reader (batch/input_choice.h): the kyori layout,

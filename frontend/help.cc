@@ -30,9 +30,10 @@ Options:
                           a number, else a table (tab, semicolon or comma
                           separated, by the header row); csv: comma, or
                           semicolon with the decimal comma; tsv: tab
-      --arithmetic=KIND   auto (default): compatible for a file in the kyori
-                          layout of at most 300 varieties and 300 traits,
-                          accurate for any other; compatible: the report's
+      --arithmetic=KIND   auto (default): compatible for the report of a file
+                          in the kyori layout of at most 300 varieties and 300
+                          traits, accurate for any other and for every CSV or
+                          TSV table (--format=csv|tsv); compatible: the report's
                           usual digits, with a warning for each trait whose
                           spread they miss by more than 0.1 %; accurate:
                           double precision throughout
