@@ -269,6 +269,15 @@ int PrincipalComponents(const BatchRun& run, const Collection& c, const std::vec
   }
 }
 
+// The components, before the distances take their room; the values as read
+// are then let go unless the groups' means still need them.
+int ComponentsBeforeDistances(const BatchRun& run, const Collection& c, std::vector<double>& as_read,
+                              Multivariate& multivariate) {
+  if (const int failed = PrincipalComponents(run, c, as_read, multivariate); failed != kDone) return failed;
+  if (run.line.group_means.empty()) std::vector<double>().swap(as_read);
+  return kDone;
+}
+
 // Refuses groups of a collection with fewer varieties than they need: k + 1
 // for --k, else 3. kDone when no groups are asked or there are enough.
 //   "kyori: in.txt: groups need at least 6 varieties; the data has 4"
@@ -371,8 +380,7 @@ int RunGappedStages(const BatchRun& run, Collection& c, std::vector<double>& as_
   const GappedTraitStop stop = StandardizeWithGaps(c);
   if (stop.kind != GappedTraitStop::kNone) return FailGappedTraitStop(run, c, stop);
   Multivariate multivariate;
-  if (const int failed = PrincipalComponents(run, c, as_read, multivariate); failed != kDone) return failed;
-  if (run.line.group_means.empty()) std::vector<double>().swap(as_read);
+  if (const int failed = ComponentsBeforeDistances(run, c, as_read, multivariate); failed != kDone) return failed;
   GappedRunDistances made = ComputeGappedRunDistances(c, run.request, gaps.plan);
   if (made.kind == GappedRunDistances::kNoDistance) return FailNoDistance(run, c, made.no_distance);
   return WriteRun(run, c, as_read, multivariate, made.distances, gaps.plan.jobs, planned, outputs);
@@ -393,8 +401,7 @@ int RunStages(const BatchRun& run, DataFile& data, const RunOutputs& planned, Ou
   WarnAboutSpreads(run, c, standardized.spreads_off);
   if (standardized.stop.kind != TraitStop::kNone) return FailTraitStop(run, c, standardized.stop);
   Multivariate multivariate;
-  if (const int failed = PrincipalComponents(run, c, as_read, multivariate); failed != kDone) return failed;
-  if (run.line.group_means.empty()) std::vector<double>().swap(as_read);
+  if (const int failed = ComponentsBeforeDistances(run, c, as_read, multivariate); failed != kDone) return failed;
   RunDistances distances = ComputeRunDistances(c, run.request, read.plan);
   return WriteRun(run, c, as_read, multivariate, distances, read.plan.jobs, planned, outputs);
 }
