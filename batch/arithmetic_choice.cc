@@ -2,7 +2,7 @@
 
 namespace kyori {
 
-Arithmetic ChooseArithmetic(ArithmeticChoice choice, bool table, const Collection& counts) {
+Arithmetic ChooseArithmetic(ArithmeticChoice choice, bool table, bool report, const Collection& counts) {
   switch (choice) {
     case ArithmeticChoice::kCompatible: return Arithmetic::kCompatible;
     case ArithmeticChoice::kAccurate: return Arithmetic::kAccurate;
@@ -10,7 +10,7 @@ Arithmetic ChooseArithmetic(ArithmeticChoice choice, bool table, const Collectio
   }
   const bool dialogue_sized =
       counts.variety_count <= kCompatibleAutoCount && counts.trait_count <= kCompatibleAutoCount;
-  return !table && dialogue_sized ? Arithmetic::kCompatible : Arithmetic::kAccurate;
+  return report && !table && dialogue_sized ? Arithmetic::kCompatible : Arithmetic::kAccurate;
 }
 
 }  // namespace kyori

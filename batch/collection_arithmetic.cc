@@ -7,6 +7,7 @@
 #include "batch/accurate_moments.h"
 #include "platform/parallel_for.h"
 #include "kernels/condensed_index.h"
+#include "kernels/quick_cell.h"
 #include "kernels/squared_distances.h"
 #include "kernels/standardize_trait.h"
 
@@ -109,18 +110,28 @@ DistanceTriangle ComputeDistances(const Collection& c, Arithmetic arithmetic, in
   const std::size_t n = static_cast<std::size_t>(c.varieties);
   const std::size_t pairs = n < 2 ? 0 : n * (n - 1) / 2;
   if (arithmetic == Arithmetic::kCompatible) {
-    d.square_bits.resize(pairs);
+    SizeTriangleVector(d.square_bits, pairs);
     uint32_t* out = d.square_bits.data();
     FillTriangle<float>(c, jobs, AccumulateSquaredRows<float>,
                         [out](std::size_t at, float v) { std::memcpy(out + at, &v, sizeof v); });
   } else {
-    d.roots.resize(pairs);
+    SizeTriangleVector(d.roots, pairs);
     d.rooted = true;
     double* out = d.roots.data();
     FillTriangle<double>(c, jobs, AccumulateSquaredRows<double>,
                          [out](std::size_t at, double v) { out[at] = std::sqrt(v); });
   }
   return d;
+}
+
+std::vector<uint32_t> ComputeAccurateCells(const Collection& c, int jobs) {
+  const std::size_t n = static_cast<std::size_t>(c.varieties);
+  std::vector<uint32_t> cells;
+  SizeTriangleVector(cells, n < 2 ? 0 : n * (n - 1) / 2);
+  uint32_t* out = cells.data();
+  FillTriangle<double>(c, jobs, AccumulateSquaredRows<double>,
+                       [out](std::size_t at, double v) { out[at] = PackedDistanceCell(std::sqrt(v)); });
+  return cells;
 }
 
 std::uint64_t DistanceSumsBytes(int varieties, Arithmetic arithmetic, int jobs) {

@@ -64,6 +64,14 @@ std::vector<SpreadDifference> CompareSpreads(const Collection& c, double toleran
 // number of jobs.
 DistanceTriangle ComputeDistances(const Collection& c, Arithmetic arithmetic, int jobs);
 
+// The report's packed cells of the accurate distances (the roots
+// ComputeDistances would hold), each made (PackedDistanceCell,
+// kernels/quick_cell.h) as soon as its pair's sum is formed: the roots are
+// never held, 4 bytes a pair in all. The same cells as PackCells makes of
+// ComputeDistances' triangle, for every number of jobs.
+//   squared distances 5, 5, 2 -> the cells "2.236067", "2.236067", "1.414213"
+std::vector<uint32_t> ComputeAccurateCells(const Collection& c, int jobs);
+
 // The most bytes ComputeDistances holds beside the triangle it fills: each
 // thread's rows of sums (kRowsAtOnce rows of varieties + 1 sums, single or
 // double as the arithmetic sums).

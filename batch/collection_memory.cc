@@ -27,13 +27,17 @@ constexpr std::uint64_t kNameBytes = 192;
 constexpr std::uint64_t kUtf8NameBytes = 256;      // the names in UTF-8
 constexpr std::uint64_t kTreeBytes = 192;          // two tree nodes and their lists of children
 constexpr std::uint64_t kLinkageBytes = 128;       // slots, sizes, chain, merges, their sort, cluster names
-constexpr std::uint64_t kJoiningBytes = 64;        // row sums, positions, each round's best pairs
+constexpr std::uint64_t kJoiningBytes = 128;       // the square's diagonal, row sums and bounds, positions
 constexpr std::uint64_t kMatrixBytes = 1152;       // names made safe, the sets that keep them apart, a line
 constexpr std::uint64_t kPictureBytes = 1024;      // the tree copied or rooted afresh, placings, names
 constexpr std::uint64_t kPictureFixedBytes = 8 * kMiB;  // the heatmap's sums, its pixels, the PNG, its text
 constexpr std::uint64_t kCopheneticBytes = 64;     // each cluster's members, or each walk's marks
 constexpr std::uint64_t kNewickBytes = 16;         // the walk's stack
 constexpr std::uint64_t kNewickFixedBytes = 128 * 1024;  // the text written at a time
+
+constexpr std::uint64_t kGroupBytes = 64;         // a cut's groups, widths, nearest groups, leaf order
+constexpr std::uint64_t kBiplotBytes = 1024;      // a point's name cleaned, cut and placed
+constexpr std::uint64_t kBiplotFixedBytes = 1 * kMiB;  // the axes, the arrows, the text written at a time
 
 // An entry of a table's index of variety names: its node (the name's view,
 // its line, the link, the hash) with the allocator's overhead, and its bucket.
@@ -45,7 +49,7 @@ std::uint64_t TreeMethodBytes(TreeWork tree, std::uint64_t n, std::uint64_t pair
     case TreeWork::kNone: return 0;
     case TreeWork::kSpanningTree: return n * kLinkageBytes;
     case TreeWork::kChain: return pairs * sizeof(double) + n * kLinkageBytes;
-    case TreeWork::kNeighborJoining: return pairs * 2 * sizeof(double) + n * kJoiningBytes;
+    case TreeWork::kNeighborJoining: return pairs * (2 * sizeof(double) + sizeof(float)) + n * kJoiningBytes;
   }
   return 0;
 }
@@ -54,6 +58,25 @@ std::uint64_t TreeMethodBytes(TreeWork tree, std::uint64_t n, std::uint64_t pair
 std::uint64_t TablesBytes(int varieties, int traits, const RunShape& shape) {
   if (!shape.distance_table && !shape.values_table) return 0;
   return TableMemory(varieties, traits, std::max(shape.jobs, 1));
+}
+
+// What the groups hold while they are cut, measured and summarized: per
+// variety its groups and silhouette in the cut at hand and the best so far,
+// per group each trait's mean and spread.
+std::uint64_t GroupsBytes(std::uint64_t n, std::uint64_t m, const RunShape& shape) {
+  if (!shape.groups && !shape.group_means) return 0;
+  const std::uint64_t k = shape.group_count > 0 ? static_cast<std::uint64_t>(shape.group_count) : 10;
+  return n * kGroupBytes + (shape.group_means ? k * (m * 2 * sizeof(double) + kGroupBytes) : 0);
+}
+
+// The principal components kept to the end of the run once computed: their
+// loadings and scores (min(n, m) components), the names in UTF-8 (the
+// groups' too), and the values as read for the groups' means.
+std::uint64_t MultivariateKeptBytes(std::uint64_t n, std::uint64_t m, const RunShape& shape) {
+  std::uint64_t kept = shape.group_means ? n * m * sizeof(double) : 0;
+  if (shape.pca || shape.groups || shape.group_means) kept += (n + m) * kUtf8NameBytes;
+  if (shape.pca) kept += (n + m) * std::min(n, m) * sizeof(double);
+  return kept;
 }
 
 // The analyses' stage beyond the triangle's packed cells and roots.
@@ -68,6 +91,8 @@ std::uint64_t AnalysesBytes(int varieties, int traits, std::uint64_t pairs, cons
     if (shape.picture) most = std::max(most, n * kPictureBytes + kPictureFixedBytes);
     most = std::max(most, pairs * sizeof(double) + n * kCopheneticBytes);
   }
+  most = std::max(most, GroupsBytes(n, static_cast<std::uint64_t>(std::max(traits, 0)), shape));
+  if (shape.pca) most = std::max(most, n * kBiplotBytes + kBiplotFixedBytes);
   return held + most;
 }
 
@@ -115,6 +140,13 @@ TriangleMemory GappedDistancesMemory(int varieties, int traits, bool keep_roots,
   return memory;
 }
 
+std::uint64_t PcaWorkingBytes(int varieties, int traits) {
+  const std::uint64_t n = static_cast<std::uint64_t>(std::max(varieties, 0));
+  const std::uint64_t m = static_cast<std::uint64_t>(std::max(traits, 0));
+  const std::uint64_t s = std::min(n, m);
+  return sizeof(double) * (2 * n * m + 3 * s * s + 2 * (n + m) * s);
+}
+
 std::uint64_t TableReadingBytes(std::uint64_t file_bytes, int varieties) {
   return file_bytes + static_cast<std::uint64_t>(std::max(varieties, 0)) * kNameIndexBytes;
 }
@@ -127,7 +159,8 @@ std::uint64_t PeakBytes(int varieties, int traits, const RunShape& shape) {
   const bool analyses = shape.distance_table || shape.matrix || shape.tree != TreeWork::kNone;
 
   const std::uint64_t always = kProgramBytes + n * m * sizeof(double) + (n + m) * kNameBytes +
-                               static_cast<std::uint64_t>(jobs - 1) * shape.thread_stack_bytes;
+                               static_cast<std::uint64_t>(jobs - 1) * shape.thread_stack_bytes +
+                               MultivariateKeptBytes(n, m, shape);
   if (shape.neighbours > 0 || shape.duplicates) {
     return always + std::max(shape.reading_bytes, PairSearchStageBytes(varieties, traits, shape));
   }
@@ -140,6 +173,12 @@ std::uint64_t PeakBytes(int varieties, int traits, const RunShape& shape) {
     stage = std::max(stage, triangle.kept + AnalysesBytes(varieties, traits, pairs, shape));
   } else {
     stage = std::max(stage, triangle.kept + TablesBytes(varieties, traits, shape));
+  }
+  // The components are computed before the triangle, from the values as
+  // read (already counted when the groups' means keep them).
+  if (shape.pca) {
+    const std::uint64_t as_read = shape.group_means ? 0 : n * m * sizeof(double);
+    stage = std::max(stage, as_read + PcaWorkingBytes(varieties, traits));
   }
   return always + std::max(stage, shape.reading_bytes);
 }

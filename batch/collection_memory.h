@@ -18,16 +18,24 @@
 //   tables    the CSV or TSV tables' name cells and batches of rows
 //             (TableMemory), beside the analyses when the distances' table
 //             is written
+//   components  with --pca, before the triangle: the values as read and
+//             PcaWorkingBytes; the components' loadings and scores and the
+//             names in UTF-8 are then held to the end (as are the values
+//             as read, for the groups' means)
 //   analyses  the packed cells, the distances handed over (8 bytes a pair),
 //             the names in UTF-8 and the tree, and the most of:
 //               the tables     as above
 //               the matrix     the names made safe and one line of numbers
 //               linkage        average, complete, ward: a working copy of the
 //                              distances (8 bytes a pair); single: O(n)
-//               nj             two working matrices (16 bytes a pair)
+//               nj             the full square of the distances and a triangle
+//                              of floats to search (20 bytes a pair)
 //               the picture    a copy of the tree, its rooting at the
 //                              midpoint, the names, the heatmap (8 MiB)
 //               cophenetic     the tree's distances (8 bytes a pair)
+//               the groups     each cut's groups and silhouette, and each
+//                              group's trait means and spreads
+//               the biplot     the names placed and cut
 //   neighbours, duplicates (in place of the stages above but reading)
 //             the values laid out for the search (PairSearchBytes), and
 //             the neighbours found (16 bytes each, K a variety) with each
@@ -73,7 +81,19 @@ struct RunShape {
   int jobs = 1;          // threads, the calling one included
   std::uint64_t thread_stack_bytes = 0;  // platform::ThreadStackBytes()
   std::uint64_t reading_bytes = 0;       // what reading holds (TableReadingBytes), freed after it
+  bool pca = false;          // the principal components are computed (PcaWorkingBytes) and kept
+  bool groups = false;       // the varieties are put in groups (`tree` is a linkage's)
+  bool group_means = false;  // each group's summary, from the values as read
+  int group_count = 0;       // the groups asked for; 0: chosen among 2 .. 10
 };
+
+// What computing the principal components of `varieties` x `traits` holds
+// beside the collection: the values standardized afresh, their matrix, with
+// s = min(varieties, traits) the s x s product, its eigen-decomposition and
+// its eigenvectors, and the loadings and scores twice (as computed and as
+// kept), 8 bytes each.
+//   1000 x 50 -> 8 x (2 x 50,000 + 3 x 2,500 + 2 x 1,050 x 50) = 1,700,000
+std::uint64_t PcaWorkingBytes(int varieties, int traits);
 
 // What reading a table holds beside its values and names: the file's bytes
 // as held (`file_bytes`, the capacity of their buffer) and the index of its
@@ -93,6 +113,10 @@ std::uint64_t TableReadingBytes(std::uint64_t file_bytes, int varieties);
 // (PackCellsBufferBytes), the larger. Without `cells` (no report) the
 // distances alone are kept, 8 bytes a pair: the accurate roots handed over,
 // or the compatible roots taken beside the squares, which are then freed.
+//
+// An accurate report whose distances nobody else takes is made straight
+// into its cells (ComputeAccurateCells), 4 bytes a pair; the plan still
+// counts the roots beside the cells at its peak, a bound above it.
 //
 // Example: 8000 varieties (31,996,000 pairs), accurate, no roots kept, one
 // thread: peak 12 bytes a pair (383,952,000) plus 688,128 bytes of chunk

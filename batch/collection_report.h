@@ -8,10 +8,12 @@
 //
 // where every cell is followed by one blank (see kernels/report_cells.h).
 // Each pair's distance is printed twice (row i and row j): PackCells turns
-// every distance into its cell once, beforehand, four bytes a pair. The report
-// is streamed: a few rows at a time are formatted, split across `jobs`
-// threads, and written in order, so the bytes are the same for every number
-// of jobs and no buffer grows with the size of the file.
+// every distance into its cell once, beforehand, four bytes a pair, most of
+// them straight from the distance (kernels/quick_cell.h), the rest from its
+// text. The report is streamed: a batch of rows at a time is formatted,
+// split across `jobs` threads, while one of them writes the batch before,
+// in order, so the bytes are the same for every number of jobs and no
+// buffer grows with the size of the file.
 //
 // Example (one trait, varieties a and b with values 1 and 3, compatible;
 // <h1> and <h2> the headings, each ending in a blank):
@@ -72,8 +74,9 @@ ReportCells PackCells(DistanceTriangle& d, std::vector<double>* distances, int j
                       NanCell nan = NanCell::kZero);
 
 // The most bytes PackCells holds beside the triangle and the cells: each
-// thread's buffers for one chunk of pairs (their distances, texts and the
-// texts' lengths, and the reader's widened squares).
+// thread's buffers for one chunk of pairs (their distances and the reader's
+// widened squares), with room for the chunk's texts and their lengths
+// counted too, a bound on what cutting cells from texts takes.
 //   one thread: 16384 * (8 + 8 + 22 + 4) = 688,128 bytes.
 std::uint64_t PackCellsBufferBytes(int jobs);
 
@@ -85,12 +88,13 @@ void WriteCollectionReport(const Collection& c, const ReportCells& cells, const 
 
 // The most bytes WriteCollectionReport holds at once beside the collection
 // and the cells, for names of up to 59 bytes: each thread's row of
-// values, and the batch of rows being formatted (about 4 MiB, or 4 rows a
-// thread when rows are long; a row's text can grow to twice its length as
-// longer names come, so distance rows are counted twice).
-//   8000 varieties, 1 trait, 2 threads: 58 distance rows of 72,064 bytes
-//   counted twice, with their handles (8,361,280 bytes), and 16 bytes of
-//   values.
+// values, and two batches of rows, one being written while the other is
+// formatted (each about 2 MiB, or 4 rows a thread when rows are long, in
+// whole blocks of 8 distance rows; a row's text can grow to twice its
+// length as longer names come, so distance rows are counted twice).
+//   8000 varieties, 1 trait, 2 threads: two batches of 32 distance rows of
+//   72,064 bytes counted twice, with their handles (9,226,240 bytes), and
+//   16 bytes of values.
 std::uint64_t ReportMemory(int varieties, int traits, int jobs);
 
 }  // namespace kyori

@@ -20,7 +20,8 @@ void DistanceReader::Read(std::size_t begin, std::size_t end, double* out) {
 
 std::vector<double> CondensedDistances(const DistanceTriangle& d, int jobs) {
   if (d.rooted) return d.roots;
-  std::vector<double> out(d.square_bits.size());
+  std::vector<double> out;
+  SizeTriangleVector(out, d.square_bits.size());
   const long chunks = static_cast<long>((out.size() + kPairChunk - 1) / kPairChunk);
   std::vector<DistanceReader> readers(static_cast<std::size_t>(std::max(1L, std::min<long>(chunks, jobs))),
                                       DistanceReader(d));

@@ -23,6 +23,7 @@
 #include <vector>
 
 #include "kernels/condensed_index.h"
+#include "platform/platform.h"
 
 namespace kyori {
 
@@ -64,6 +65,17 @@ class DistanceReader {
 // threads (DistanceReader): a copy of the roots, or the program's roots of
 // the squares. Empty for a triangle that holds neither.
 std::vector<double> CondensedDistances(const DistanceTriangle& d, int jobs);
+
+// Makes `v` hold `count` zeros, its storage's pages advised large before
+// they are first touched (platform::AdviseLargePages): a triangle's
+// vectors are tens of megabytes, filled once.
+//   SizeTriangleVector(square_bits, 12497500)  // 5000 varieties
+template <typename T>
+void SizeTriangleVector(std::vector<T>& v, std::size_t count) {
+  v.reserve(count);
+  platform::AdviseLargePages(v.data(), count * sizeof(T));
+  v.resize(count);
+}
 
 // The pairs are read in chunks of this many, one chunk per task.
 inline constexpr std::size_t kPairChunk = std::size_t{1} << 14;

@@ -31,7 +31,7 @@ MachineLimits ThisMachine() {
 RunPlan PlanRun(const Collection& counts, const RunRequest& request, const ReadForm& form) {
   RunPlan plan;
   plan.limit = request.machine.memory_bytes;
-  plan.arithmetic = ChooseArithmetic(request.arithmetic, form.table, counts);
+  plan.arithmetic = ChooseArithmetic(request.arithmetic, form.table, request.products.report, counts);
   if (OverCapacity(counts, request.products)) {
     plan.verdict = RunPlan::kOverCapacity;
     return plan;
@@ -52,8 +52,12 @@ Standardized StandardizeTraits(Collection& c, Arithmetic arithmetic) {
 }
 
 RunDistances ComputeRunDistances(const Collection& c, const RunRequest& request, const RunPlan& plan) {
-  DistanceTriangle triangle = ComputeDistances(c, plan.arithmetic, plan.jobs);
   RunDistances made;
+  if (request.products.report && !request.products.NeedDistances() && plan.arithmetic == Arithmetic::kAccurate) {
+    made.cells.packed = ComputeAccurateCells(c, plan.jobs);  // no roots held
+    return made;
+  }
+  DistanceTriangle triangle = ComputeDistances(c, plan.arithmetic, plan.jobs);
   if (!request.products.report) {
     // The roots handed over, or the squares' roots taken; no cells.
     made.distances = triangle.rooted ? std::move(triangle.roots) : CondensedDistances(triangle, plan.jobs);
@@ -74,6 +78,10 @@ RunShape ShapeOfRequest(const RunRequest& request, Arithmetic arithmetic) {
   shape.picture = request.products.picture;
   shape.neighbours = request.products.neighbours;
   shape.duplicates = request.products.duplicates;
+  shape.pca = request.products.pca;
+  shape.groups = request.products.groups;
+  shape.group_means = request.products.group_means;
+  shape.group_count = request.products.group_count;
   shape.jobs = request.jobs;
   shape.thread_stack_bytes = request.machine.thread_stack_bytes;
   return shape;

@@ -20,6 +20,8 @@
 //                                         the trait it stopped at, if any
 //   ComputeRunDistances(c, request, plan) the report's cells, and the
 //                                         distances when the products need them
+//                                         (an accurate report alone: its cells
+//                                         made as the sums are, no roots held)
 //   WriteCollectionReport(c, distances.cells, request.headings, plan.jobs, out)
 //
 // ReadDataFile picks the reader (batch/input_choice.h): the kyori layout,
@@ -77,6 +79,11 @@ struct RunProducts {
   bool matrix = false;              // the distances as a matrix
   TreeWork tree = TreeWork::kNone;  // a tree, built by the method of this work
   bool picture = false;             // a picture of the tree (`tree` is set) and the distances
+  bool pca = false;                 // the principal components of the values as read
+  bool groups = false;              // the varieties in groups cut from the tree (`tree` is a linkage's)
+  bool group_means = false;         // each group's summary in the values' own units
+  int group_count = 0;              // the groups asked for; 0: chosen by their silhouette
+
   // In place of all the above, which need the triangle of distances: every
   // variety's `neighbours` nearest (batch/nearest_neighbours.h), or the pairs
   // within a distance (`duplicates`, batch/duplicate_pairs.h); both take up
@@ -88,6 +95,9 @@ struct RunProducts {
 
   // The distances are handed out for a table, a matrix or a tree.
   bool NeedDistances() const { return distance_table || matrix || tree != TreeWork::kNone; }
+  // Every pair needs a distance: a matrix, a tree (and its picture) have no
+  // place for a pair without one; the distance table writes it NA.
+  bool NeedEveryDistance() const { return matrix || tree != TreeWork::kNone || picture; }
 };
 
 // What a run asks of the pipeline.

@@ -1,6 +1,7 @@
 #include "batch/pipeline_gaps.h"
 
 #include <algorithm>
+#include <utility>
 
 #include "batch/collection_memory.h"
 #include "batch/collection_report.h"
@@ -46,10 +47,16 @@ GappedRunDistances ComputeGappedRunDistances(const Collection& c, const RunReque
   GappedRunDistances made;
   DistanceTriangle triangle = ComputeGappedDistances(c, request.min_common, plan.jobs);
   made.no_distance = CountNoDistances(triangle, c.varieties);
-  const bool keep = request.products.NeedDistances();
-  made.distances.cells =
-      PackCells(triangle, keep ? &made.distances.distances : nullptr, plan.jobs, NanCell::kMissing);
-  if (keep && made.no_distance.pairs != 0) made.kind = GappedRunDistances::kNoDistance;
+  if (!request.products.report) {
+    // The roots handed over as they are (NaN for a pair without a
+    // distance); no cells.
+    made.distances.distances = std::move(triangle.roots);
+  } else {
+    const bool keep = request.products.NeedDistances();
+    made.distances.cells =
+        PackCells(triangle, keep ? &made.distances.distances : nullptr, plan.jobs, NanCell::kMissing);
+  }
+  if (request.products.NeedEveryDistance() && made.no_distance.pairs != 0) made.kind = GappedRunDistances::kNoDistance;
   return made;
 }
 

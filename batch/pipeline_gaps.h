@@ -71,7 +71,8 @@ struct GappedRunDistances {
   enum Kind {
     kMade,        // the cells, and the distances the products need
     kNoDistance,  // as kMade, but the products need every pair's distance
-                  // (a tree, a matrix, a picture) and a pair has none
+                  // (a tree, a matrix, a picture: NeedEveryDistance) and a
+                  // pair has none; the distance table alone writes it NA
   } kind = kMade;
   RunDistances distances;        // cells made with NanCell::kMissing; NaN among
                                  // the distances for the pairs without one
@@ -82,7 +83,8 @@ struct GappedRunDistances {
 // request.min_common the least number of traits a pair must have in common
 // (ComputeGappedDistances), with the plan's threads, turned into the
 // report's cells (NA for a pair without a distance), and kept beside them
-// when request.products need them. Holds what GappedDistancesMemory plans.
+// when request.products need them; without a report, only the distances
+// (as ComputeRunDistances has them). Holds what GappedDistancesMemory plans.
 // The same bytes for every number of threads.
 GappedRunDistances ComputeGappedRunDistances(const Collection& c, const RunRequest& request, const RunPlan& plan);
 

@@ -19,9 +19,14 @@ cluster::silhouette for each k, and the mean width):
          taken as batch mode does, not counted);
   R      hclust(d, "average") and the nine cuts with silhouette, the least
          of --runs each (dist(scale(x)) not counted).
+With --program PATH (the built kyori) each table is also written as a CSV
+file and the whole batch run is timed, the least of --runs: `kyori
+--arithmetic=accurate --pca=P TABLE.csv /dev/null` and `kyori
+--arithmetic=accurate --groups=G.csv TABLE.csv /dev/null` (reading the table,
+standardizing, the distances and the report, the tree, writing every file).
 
 Usage: bench/multivariate.py [--driver PATH] [--pca-sizes 10000x200,2000x2000]
-                             [--group-sizes 5000] [--runs 3]
+                             [--group-sizes 5000] [--runs 3] [--program PATH]
 --driver defaults to build-release/tests/multivariate_driver, else
 build/tests/multivariate_driver (build it with -DCMAKE_BUILD_TYPE=Release for
 these figures). Needs Rscript with the cluster package.
@@ -33,6 +38,7 @@ import shutil
 import subprocess
 import sys
 import tempfile
+import time
 
 REPO = os.path.dirname(os.path.dirname(os.path.abspath(__file__)))
 
@@ -43,6 +49,7 @@ def parse_args():
     p.add_argument("--pca-sizes", default="10000x200,2000x2000")
     p.add_argument("--group-sizes", default="5000")
     p.add_argument("--runs", type=int, default=3)
+    p.add_argument("--program", default=None, help="the built kyori, to time whole batch runs too")
     return p.parse_args()
 
 
@@ -72,6 +79,32 @@ def write_table(path, n, m, clumps, seed):
                     v += centre[j]
                 row.append("%.9g" % v)
             out.write(" ".join(row) + "\n")
+
+
+def as_csv(table, path):
+    """The driver's table (counts, then rows of values) as a CSV data file
+    for the program: a header of trait names, then each row named."""
+    with open(table) as f, open(path, "w") as out:
+        n, m = map(int, f.readline().split())
+        out.write("variety," + ",".join("T%d" % (j + 1) for j in range(m)) + "\n")
+        for i, line in enumerate(f):
+            out.write("V%d,%s\n" % (i + 1, ",".join(line.split())))
+
+
+def whole_run(program, options, table, runs):
+    """The least wall seconds of `runs` batch runs of `program` with
+    `options` on the table (as CSV), OUTPUT to /dev/null."""
+    folder = os.path.dirname(table)
+    data = table + ".csv"
+    as_csv(table, data)
+    best = None
+    for _ in range(runs):
+        started = time.perf_counter()
+        run([program, "--arithmetic=accurate"] + [o.replace("FOLDER", folder) for o in options] + [data, "/dev/null"])
+        elapsed = time.perf_counter() - started
+        best = elapsed if best is None or elapsed < best else best
+    os.remove(data)
+    return "%.3f" % best
 
 
 def run(command, stdin_path=None):
@@ -159,8 +192,8 @@ def main():
     folder = tempfile.mkdtemp(prefix="kyori-multivariate-bench-")
     print("machine: %s (shared with other work: the least of the runs is shown)" % machine())
     try:
-        print("\n| principal components | kyori s | R prcomp s | NumPy SVD s |")
-        print("| --- | ---: | ---: | ---: |")
+        print("\n| principal components | kyori s | R prcomp s | NumPy SVD s | kyori --pca, whole run s |")
+        print("| --- | ---: | ---: | ---: | ---: |")
         blas = ""
         for size in args.pca_sizes.split(","):
             n, m = (int(v) for v in size.split("x"))
@@ -175,12 +208,16 @@ def main():
             svd = "-"
             if numpy_python:
                 svd = "%.3f" % float(run([numpy_python, "-c", NUMPY_PCA, table, str(args.runs)]))
-            print("| %s x %s | %.3f | %s | %s |" % (format(n, ","), format(m, ","), ours, theirs, svd))
+            program = "-"
+            if args.program:
+                program = whole_run(args.program, ["--pca=FOLDER/p"], table, args.runs)
+            print("| %s x %s | %.3f | %s | %s | %s |" % (format(n, ","), format(m, ","), ours, theirs, svd, program))
             os.remove(table)
         if blas:
             print("\nR's LAPACK: %s" % blas)
-        print("\n| groups (average, k = 2..10) | kyori linkage s | kyori choice s | R hclust s | R cutree + silhouette s | k kyori / R |")
-        print("| --- | ---: | ---: | ---: | ---: | --- |")
+        print("\n| groups (average, k = 2..10) | kyori linkage s | kyori choice s | R hclust s | R cutree + silhouette s "
+              "| k kyori / R | kyori --groups, whole run s |")
+        print("| --- | ---: | ---: | ---: | ---: | --- | ---: |")
         for size in args.group_sizes.split(","):
             n = int(size)
             table = os.path.join(folder, "groups_%d.txt" % n)
@@ -190,9 +227,12 @@ def main():
             if rscript:
                 out = run([rscript, "-e", R_GROUPS, table, str(args.runs)])
                 theirs = dict(line.split() for line in out.split("\n") if line)
-            print("| %s x 20 | %.3f | %.3f | %s | %s | %s / %s |" % (
+            program = "-"
+            if args.program:
+                program = whole_run(args.program, ["--groups=FOLDER/g.csv"], table, args.runs)
+            print("| %s x 20 | %.3f | %.3f | %s | %s | %s / %s | %s |" % (
                 format(n, ","), float(ours["linkage"]), float(ours["choose"]), theirs["linkage"][:5],
-                theirs["choose"][:5], ours["k"], theirs["k"]))
+                theirs["choose"][:5], ours["k"], theirs["k"], program))
             os.remove(table)
     finally:
         shutil.rmtree(folder, ignore_errors=True)

@@ -44,7 +44,10 @@ analysis::DistancesProblem PrepareAnalyses(const Collection& c, std::vector<doub
   out.distances.n = c.varieties;
   out.distances.condensed = std::move(distances);
   out.names = NamesInUtf8(c);
-  const analysis::DistancesProblem problem = analysis::CheckDistances(out.distances);
+  // Without a tree a pair without a distance (NaN) is written NA in the
+  // distance table; a tree needs every distance.
+  const analysis::DistancesProblem problem =
+      build_tree ? analysis::CheckDistances(out.distances) : analysis::CheckDistancesWithGaps(out.distances);
   if (problem != analysis::DistancesProblem::kNone || !build_tree) return problem;
   return BuildTree(method, jobs, out);
 }
@@ -57,9 +60,12 @@ void WriteAnalysisFile(const Analyses& analyses, AnalysisFile file, std::ostream
     case AnalysisFile::kTree:
       analysis::WriteNewick(analyses.tree, analyses.names, out);
       break;
-    case AnalysisFile::kPicture:
-      analysis::WriteSvg(analyses.tree, analyses.distances, analyses.names, analysis::SvgOptions{}, out);
+    case AnalysisFile::kPicture: {
+      analysis::SvgOptions options;
+      options.groups = analyses.groups;
+      analysis::WriteSvg(analyses.tree, analyses.distances, analyses.names, options, out);
       break;
+    }
   }
 }
 

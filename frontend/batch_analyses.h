@@ -34,18 +34,23 @@ struct Analyses {
   analysis::Distances distances;
   analysis::Tree tree;             // when a tree was built
   std::vector<std::string> names;  // the varieties' names in UTF-8
+  std::vector<int> groups;         // each variety's group (1 ..) when groups were made, for the
+                                   // picture's colours; else empty
 };
 
 // Takes over the run's distances (in the triangle's order) beside the
 // collection's names, checks them, and builds the tree of `method` when
 // `build_tree` (neighbour-joining with `jobs` threads). kNone when done;
-// else what is wrong with the distances, and no tree.
+// else what is wrong with the distances, and no tree. A NaN (a pair without
+// a distance, of varieties with missing values) passes only when no tree is
+// built: the distance table writes it NA.
 analysis::DistancesProblem PrepareAnalyses(const Collection& c, std::vector<double> distances, bool build_tree,
                                            TreeMethod method, int jobs, Analyses& out);
 
 enum class AnalysisFile { kMatrix, kTree, kPicture };
 
-// Writes one analysis file to `out`; its failures are left in `out`.
+// Writes one analysis file to `out`; its failures are left in `out`. The
+// picture colours the groups, when there are any.
 void WriteAnalysisFile(const Analyses& analyses, AnalysisFile file, std::ostream& out);
 
 // How well the tree's heights keep the distances (Pearson's correlation of

@@ -7,6 +7,18 @@
 namespace kyori {
 namespace {
 
+// The file of the components or the groups that an output kind is.
+MultivariateFile MultivariateFileOf(OutputKind kind) {
+  switch (kind) {
+    case OutputKind::kPcaScores: return MultivariateFile::kScores;
+    case OutputKind::kPcaLoadings: return MultivariateFile::kLoadings;
+    case OutputKind::kPcaVariance: return MultivariateFile::kVariance;
+    case OutputKind::kBiplot: return MultivariateFile::kBiplot;
+    case OutputKind::kGroups: return MultivariateFile::kGroups;
+    default: return MultivariateFile::kGroupMeans;
+  }
+}
+
 // Writes one output into its file; false when a write failed.
 bool WriteOne(OutputKind kind, const OutputSources& from, OutputFile& file) {
   switch (kind) {
@@ -38,6 +50,11 @@ bool WriteOne(OutputKind kind, const OutputSources& from, OutputFile& file) {
       break;
     case OutputKind::kPairs:
       return false;  // written by the pair search, never from these sources
+    default:
+      if (!WriteMultivariateFile(from.multivariate, MultivariateFileOf(kind), file.Stream())) {
+        return false;
+      }
+      break;
   }
   return file.Finish();
 }
@@ -59,6 +76,15 @@ RunOutputs OutputsOf(const CommandLine& line) {
   add("--svg", line.svg, OutputKind::kPicture);
   add("--matrix", line.matrix,
       line.matrix_precision == NpyPrecision::kFloat32 ? OutputKind::kNpy32 : OutputKind::kNpy64);
+  if (!line.pca.empty()) {
+    const std::vector<std::string> pca = PcaFileNames(line.pca);
+    add("--pca", pca[0], OutputKind::kPcaScores);
+    add("--pca", pca[1], OutputKind::kPcaLoadings);
+    add("--pca", pca[2], OutputKind::kPcaVariance);
+    add("--pca", pca[3], OutputKind::kBiplot);
+  }
+  add("--groups", line.groups, OutputKind::kGroups);
+  add("--group-means", line.group_means, OutputKind::kGroupMeans);
   if (line.neighbours > 0 || line.duplicates >= 0) outputs.kinds[0] = OutputKind::kPairs;
   return outputs;
 }

@@ -7,7 +7,11 @@
 // Example: `kyori --svg=p.svg --tree=t.nwk in.txt out.txt` writes
 //   {OUTPUT "out.txt" kReport, --tree "t.nwk" kTree, --svg "p.svg" kPicture};
 // `kyori --format=tsv --standardized=z.tsv in.txt d.tsv` writes
-//   {OUTPUT "d.tsv" kDistanceTable, --standardized "z.tsv" kValuesTable}.
+//   {OUTPUT "d.tsv" kDistanceTable, --standardized "z.tsv" kValuesTable};
+// `kyori --pca=r --groups=g.csv in.txt out.txt` writes
+//   {OUTPUT "out.txt" kReport, --pca "r_scores.csv" kPcaScores, --pca
+//    "r_loadings.csv" kPcaLoadings, --pca "r_variance.csv" kPcaVariance,
+//    --pca "r_biplot.svg" kBiplot, --groups "g.csv" kGroups}.
 #ifndef KYORI_FRONTEND_BATCH_OUTPUTS_H_
 #define KYORI_FRONTEND_BATCH_OUTPUTS_H_
 
@@ -18,16 +22,30 @@
 #include "batch/name_encoding.h"
 #include "batch/table_writer.h"
 #include "frontend/batch_analyses.h"
+#include "frontend/batch_multivariate.h"
 #include "frontend/command_line.h"
 #include "frontend/output_set.h"
 
 namespace kyori {
 
 // What each output of a run is.
-// kNpy64 and kNpy32: the distances as .npy (--matrix) in float64 or float32.
-// kPairs: OUTPUT of a run of the neighbours or the duplicates, which is
-// written by frontend/pair_run.h.
-enum class OutputKind { kReport, kDistanceTable, kValuesTable, kPhylip, kTree, kPicture, kNpy64, kNpy32, kPairs };
+enum class OutputKind {
+  kReport,
+  kDistanceTable,
+  kValuesTable,
+  kPhylip,
+  kTree,
+  kPicture,
+  kPcaScores,    // --pca's four files
+  kPcaLoadings,
+  kPcaVariance,
+  kBiplot,
+  kGroups,       // --groups
+  kGroupMeans,   // --group-means
+  kNpy64,        // --matrix: the distances as .npy, float64 or float32
+  kNpy32,
+  kPairs,        // OUTPUT of a run of the neighbours or the duplicates, written by frontend/pair_run.h
+};
 
 // The outputs, in the order they are named in messages: names[k] is of
 // kind kinds[k].
@@ -36,7 +54,8 @@ struct RunOutputs {
   std::vector<OutputKind> kinds;
 };
 
-// OUTPUT (line.files[1]), then each file an option asks for.
+// OUTPUT (line.files[1]), then each file an option asks for; --pca=PREFIX
+// names four (batch_multivariate.h PcaFileNames).
 RunOutputs OutputsOf(const CommandLine& line);
 
 // The style of the run's tables: tab-separated for --format=tsv, else
@@ -52,6 +71,7 @@ struct OutputSources {
   const Analyses& analyses;   // for the distances' table, the matrix, the tree and the picture
   TableStyle table;           // for the tables
   int jobs;                   // threads for the report and the tables
+  const Multivariate& multivariate;  // for the components' and the groups' files
 };
 
 // Writes every output into its file of `files` (opened for `outputs`), those

@@ -12,7 +12,9 @@
 #include <vector>
 
 #include "batch/pipeline.h"
+#include "batch/pipeline_gaps.h"
 #include "frontend/batch_analyses.h"
+#include "frontend/batch_multivariate.h"
 #include "frontend/batch_outputs.h"
 #include "frontend/batch_texts.h"
 #include "frontend/output_set.h"
@@ -48,7 +50,12 @@ RunRequest RequestOf(const CommandLine& line, int jobs) {
   request.products.values_table = !line.standardized.empty();
   request.products.matrix = !line.phylip.empty();
   request.products.picture = !line.svg.empty();
-  if (!line.tree.empty() || request.products.picture) request.products.tree = TreeWorkOf(line.method);
+  request.products.pca = !line.pca.empty();
+  request.products.groups = !line.groups.empty();
+  request.products.group_means = !line.group_means.empty();
+  request.products.group_count = line.group_count;
+  const bool groups = request.products.groups || request.products.group_means;
+  if (!line.tree.empty() || request.products.picture || groups) request.products.tree = TreeWorkOf(line.method);
   request.products.matrix = request.products.matrix || !line.matrix.empty();
   request.products.neighbours = line.neighbours;
   request.products.duplicates = line.duplicates >= 0;
@@ -61,6 +68,8 @@ RunRequest RequestOf(const CommandLine& line, int jobs) {
   request.headings = {utf8 ? texts::kStandardizedHeading.readable : texts::kStandardizedHeading.bytes,
                       utf8 ? texts::kResultsHeading.readable : texts::kResultsHeading.bytes};
   request.machine = ThisMachine();
+  request.missing = line.missing;
+  request.min_common = line.min_common;
   return request;
 }
 
@@ -99,6 +108,14 @@ int FailDataFile(const BatchRun& run, DataFile::Opened opened) {
   return Fail(About(run, run.data_name).Say("cannot open the data file", texts::kJaCannotOpenData));
 }
 
+// "kyori: big.txt: needs 3.2 GiB of memory; this machine has 2.0 GiB"
+int FailOverMemory(const BatchRun& run, const RunPlan& plan) {
+  MessageLine message = About(run, run.data_name);
+  message.Say("needs ", texts::kJaMemoryNeeds).Plain(Gibibytes(plan.needed));
+  message.Say(" of memory; this machine has ", texts::kJaMemoryHas).Plain(Gibibytes(plan.limit));
+  return Fail(message.Say("", texts::kJaMemoryEnd));
+}
+
 int FailRead(const BatchRun& run, const ReadOutcome& read, const Collection& c) {
   MessageLine message = About(run, run.data_name);
   switch (read.kind) {
@@ -108,9 +125,7 @@ int FailRead(const BatchRun& run, const ReadOutcome& read, const Collection& c) 
       }
       return Fail(message.Say("more than 32767 varieties or traits", texts::kJaOverCapacity));
     case ReadOutcome::kOverMemory:
-      message.Say("needs ", texts::kJaMemoryNeeds).Plain(Gibibytes(read.plan.needed));
-      message.Say(" of memory; this machine has ", texts::kJaMemoryHas).Plain(Gibibytes(read.plan.limit));
-      return Fail(message.Say("", texts::kJaMemoryEnd));
+      return FailOverMemory(run, read.plan);
     case ReadOutcome::kEmptyTable:
       return Fail(message.Say("the data file is empty", texts::kJaDataEmpty));
     case ReadOutcome::kCannotRead:
@@ -158,6 +173,82 @@ int FailTraitStop(const BatchRun& run, const Collection& c, const TraitStop& sto
   return Fail(message.Say(": a value is not a finite number", texts::kJaNotFinite));
 }
 
+// ---- Missing values
+
+// "kyori: field.csv: 37 of 1200 values missing, in 4 traits"
+void SayMissingCount(const BatchRun& run, const MissingCount& count) {
+  MessageLine message = About(run, run.data_name);
+  const std::string values = std::to_string(count.values);
+  const std::string missing = std::to_string(count.missing);
+  const std::string traits = std::to_string(count.traits);
+  if (run.style.japanese) {
+    message.Plain(values).Say("", texts::kJaMissingOf).Plain(missing).Say("", texts::kJaMissingValues);
+    message.Plain(traits).Say("", texts::kJaMissingTraits);
+  } else {
+    message.Plain(missing + " of " + values + " values missing, in " + traits +
+                  (count.traits == 1 ? " trait" : " traits"));
+  }
+  message.Write();
+}
+
+// Missing values, and the compatible arithmetic asked for by name: it has
+// no definition for them (exit 2, as a usage error).
+int RefuseCompatibleGaps(const BatchRun& run, const MissingCount& count) {
+  MessageLine message = About(run, run.data_name);
+  message.Plain(std::to_string(count.missing));
+  message.Say(count.missing == 1 ? " value is missing, and the compatible arithmetic has no definition for missing "
+                                   "values; use --arithmetic=accurate or auto"
+                                 : " values are missing, and the compatible arithmetic has no definition for missing "
+                                   "values; use --arithmetic=accurate or auto",
+              texts::kJaCompatibleGaps);
+  message.Write();
+  return kUsage;
+}
+
+int FailGappedTraitStop(const BatchRun& run, const Collection& c, const GappedTraitStop& stop) {
+  MessageLine message = About(run, run.data_name);
+  SayTrait(message, c, stop.trait);
+  switch (stop.kind) {
+    case GappedTraitStop::kTooFewValues:
+      message.Say(": fewer than two present values (", texts::kJaTooFewPresent).Plain(std::to_string(stop.present));
+      return Fail(message.Say("); standardizing needs two", texts::kJaPresentEnd));
+    case GappedTraitStop::kIdentical:
+      return Fail(message.Say(": all its present values are the same", texts::kJaPresentIdentical));
+    default:
+      return Fail(message.Say(": a value is not a finite number", texts::kJaNotFinite));
+  }
+}
+
+// "variety 3 (x)" / "3番目の品種（x）"
+MessageLine& SayVariety(MessageLine& message, const Collection& c, int variety) {
+  message.Plain(std::to_string(variety + 1)).Say(" (", texts::kJaVarietyPrefix);
+  message.Data(c.variety_names[static_cast<std::size_t>(variety)].View(), c.name_encoding);
+  return message.Say(")", texts::kJaTraitSuffix);
+}
+
+// A tree, matrix or picture asked for, and a pair without a distance: names
+// the first such pair and counts them all.
+//   "kyori: d.csv: varieties 2 (y) and 3 (z) have no trait in common, so no
+//    distance; pairs without a distance: 1; a tree, a PHYLIP matrix or a
+//    picture needs every pair's distance"
+int FailNoDistance(const BatchRun& run, const Collection& c, const NoDistanceCount& none) {
+  MessageLine message = About(run, run.data_name);
+  message.Say("varieties ", "");
+  SayVariety(message, c, none.first).Say(" and ", texts::kJaVarietyAnd);
+  SayVariety(message, c, none.second);
+  if (run.request.min_common <= 1) {
+    message.Say(" have no trait in common, so no distance", texts::kJaNoCommonTrait);
+  } else {
+    const std::string k = std::to_string(run.request.min_common);
+    message.Say(" have fewer than ", texts::kJaFewCommonBefore).Plain(k);
+    message.Say(" traits in common (", texts::kJaFewCommonMid).Plain("--min-common=" + k);
+    message.Say("), so no distance", texts::kJaFewCommonAfter);
+  }
+  message.Say("; pairs without a distance: ", texts::kJaNoDistancePairs).Plain(std::to_string(none.pairs));
+  return Fail(message.Say("; a tree, a PHYLIP matrix or a picture needs every pair's distance",
+                          texts::kJaNoDistanceEnd));
+}
+
 void SayCopheneticCorrelation(const BatchRun& run, const Analyses& analyses) {
   char text[32];
   std::snprintf(text, sizeof text, "%.6f", CopheneticCorrelationOf(analyses));
@@ -166,6 +257,71 @@ void SayCopheneticCorrelation(const BatchRun& run, const Analyses& analyses) {
       .Plain(std::string(" (") + TreeMethodName(run.line.method) + "): ")
       .Plain(text);
   message.Write();
+}
+
+// ---- The principal components and the groups
+
+// The components of the values as read, when --pca asks: kDone, or kFailed
+// with its message.
+int PrincipalComponents(const BatchRun& run, const Collection& c, const std::vector<double>& as_read,
+                        Multivariate& multivariate) {
+  if (run.line.pca.empty()) return kDone;
+  const PcaStage stage = ComputeRunPca(c, as_read, multivariate);
+  if (stage.kind == PcaStage::kDone) return kDone;
+  MessageLine message = About(run, run.data_name);
+  if (stage.kind == PcaStage::kOneTrait) {
+    message.Say("principal components: the biplot needs at least two traits; the data has ", texts::kJaBiplotTraits);
+    return Fail(message.Plain(std::to_string(c.traits)).Say("", texts::kJaCountEnd));
+  }
+  message.Say("principal components: ", texts::kJaPrincipalComponents);
+  if (stage.kind == PcaStage::kProblem) return Fail(message.Plain(analysis::DescribePcaProblem(stage.problem)));
+  SayTrait(message, c, stage.stop.trait);
+  switch (stage.stop.kind) {
+    case GappedTraitStop::kNotFinite: return Fail(message.Say(": a value is not a finite number", texts::kJaNotFinite));
+    case GappedTraitStop::kTooFewValues: return Fail(message.Say(": fewer than two values", texts::kJaTooFewValues));
+    default: return Fail(message.Say(": all its values are the same", texts::kJaIdentical));
+  }
+}
+
+// The components, before the distances take their room; the values as read
+// are then let go unless the groups' means still need them.
+int ComponentsBeforeDistances(const BatchRun& run, const Collection& c, std::vector<double>& as_read,
+                              Multivariate& multivariate) {
+  if (const int failed = PrincipalComponents(run, c, as_read, multivariate); failed != kDone) return failed;
+  if (run.line.group_means.empty()) std::vector<double>().swap(as_read);
+  return kDone;
+}
+
+// Refuses groups of a collection with fewer varieties than they need: k + 1
+// for --k, else 3. kDone when no groups are asked or there are enough.
+//   "kyori: in.txt: groups need at least 6 varieties; the data has 4"
+int RefuseGroupsOfTooFew(const BatchRun& run, const Collection& c) {
+  const bool groups = !run.line.groups.empty() || !run.line.group_means.empty();
+  if (!groups || c.varieties >= VarietiesForGroups(run.line)) return kDone;
+  MessageLine message = About(run, run.data_name);
+  message.Say("groups need at least ", texts::kJaGroupsNeedVarieties).Plain(std::to_string(VarietiesForGroups(run.line)));
+  message.Say(" varieties; the data has ", texts::kJaGroupsVarietiesHas).Plain(std::to_string(c.varieties));
+  return Fail(message.Say("", texts::kJaCountEnd));
+}
+
+// The groups cut from the run's tree, when --groups or --group-means asks:
+// kDone, or kFailed with its message.
+int Groups(const BatchRun& run, const Collection& c, const std::vector<double>& as_read, Analyses& analyses,
+           Multivariate& multivariate) {
+  const GroupsStage stage = GroupRun(run.line, c, as_read, analyses, multivariate);
+  if (stage.kind == GroupsStage::kDone) return kDone;
+  if (stage.kind == GroupsStage::kTooFewVarieties) return RefuseGroupsOfTooFew(run, c);
+  return Fail(About(run, run.data_name).Plain(analysis::DescribeGroupsProblem(stage.problem)));
+}
+
+// What a run that wrote its outputs says of its components and groups, one
+// line each: the missing values the components took as the trait's mean
+// (a run with gaps), and the number of groups chosen.
+void SayMultivariateNotes(const BatchRun& run, const Multivariate& multivariate) {
+  if (multivariate.has_pca && multivariate.pca.replaced > 0) {
+    PcaMissingLine(run.style, run.data_name, multivariate.pca.replaced).Write();
+  }
+  if (multivariate.has_groups && multivariate.count_chosen) GroupsChosenLine(run.style, multivariate.grouping).Write();
 }
 
 // ---- The outputs
@@ -227,30 +383,64 @@ int Analyze(const BatchRun& run, const Collection& c, std::vector<double> distan
   return Fail(About(run, run.data_name).Plain(analysis::DescribeProblem(problem)));
 }
 
+// The stages from the distances to every output in place: the tree, matrix
+// and picture made of them, the groups cut from the tree, then every output
+// written. `as_read` holds the values as read when --group-means needs them.
+int WriteRun(const BatchRun& run, const Collection& c, const std::vector<double>& as_read, Multivariate& multivariate,
+             RunDistances& distances, int jobs, const RunOutputs& planned, OutputSet& outputs) {
+  Analyses analyses;
+  if (const int analyzed = Analyze(run, c, std::move(distances.distances), jobs, analyses); analyzed != kDone) {
+    return analyzed;
+  }
+  if (const int failed = Groups(run, c, as_read, analyses, multivariate); failed != kDone) return failed;
+  const OutputSources sources{c, distances.cells, run.request.headings, analyses,
+                              TableStyleOf(run.line.format, c.name_encoding), jobs, multivariate};
+  const int failed = WriteOutputs(planned, sources, outputs);
+  if (failed >= 0) {
+    return Fail(About(run, planned.names[static_cast<std::size_t>(failed)].name).Say("writing failed", texts::kJaWriteFailed));
+  }
+  SayMultivariateNotes(run, multivariate);
+  if (run.request.products.tree != TreeWork::kNone && c.varieties >= 3) SayCopheneticCorrelation(run, analyses);
+  return kDone;
+}
+
+// The stages of a collection with missing values, once they are counted:
+// the count on standard error, each trait standardized over its present
+// values, the distances over the traits each pair shares.
+int RunGappedStages(const BatchRun& run, Collection& c, std::vector<double>& as_read, const GapsFound& gaps,
+                    const RunOutputs& planned, OutputSet& outputs) {
+  if (gaps.kind == GapsFound::kCompatibleNamed) return RefuseCompatibleGaps(run, gaps.missing);
+  if (gaps.kind == GapsFound::kOverMemory) return FailOverMemory(run, gaps.plan);
+  SayMissingCount(run, gaps.missing);
+  const GappedTraitStop stop = StandardizeWithGaps(c);
+  if (stop.kind != GappedTraitStop::kNone) return FailGappedTraitStop(run, c, stop);
+  if (run.request.products.PairSearch()) return FinishPairSearch(run, c, gaps.plan.jobs, planned, outputs);
+  Multivariate multivariate;
+  if (const int failed = ComponentsBeforeDistances(run, c, as_read, multivariate); failed != kDone) return failed;
+  GappedRunDistances made = ComputeGappedRunDistances(c, run.request, gaps.plan);
+  if (made.kind == GappedRunDistances::kNoDistance) return FailNoDistance(run, c, made.no_distance);
+  return WriteRun(run, c, as_read, multivariate, made.distances, gaps.plan.jobs, planned, outputs);
+}
+
 // The stages from reading DATA to every output in place, once DATA and the
 // outputs are open.
 int RunStages(const BatchRun& run, DataFile& data, const RunOutputs& planned, OutputSet& outputs) {
   Collection c;
   const ReadOutcome read = ReadDataFile(data, run.request, c);
   if (read.kind != ReadOutcome::kRead) return FailRead(run, read, c);
-  const int jobs = read.plan.jobs;
+  if (const int refused = RefuseGroupsOfTooFew(run, c); refused != kDone) return refused;
+  // The components and the groups' means start from the values as read.
+  std::vector<double> as_read = KeepsValuesAsRead(run.line) ? c.values : std::vector<double>();
+  const GapsFound gaps = FindGaps(c, run.request);
+  if (gaps.kind != GapsFound::kNone) return RunGappedStages(run, c, as_read, gaps, planned, outputs);
   const Standardized standardized = StandardizeTraits(c, read.plan.arithmetic);
   WarnAboutSpreads(run, c, standardized.spreads_off);
   if (standardized.stop.kind != TraitStop::kNone) return FailTraitStop(run, c, standardized.stop);
-  if (run.request.products.PairSearch()) return FinishPairSearch(run, c, jobs, planned, outputs);
+  if (run.request.products.PairSearch()) return FinishPairSearch(run, c, read.plan.jobs, planned, outputs);
+  Multivariate multivariate;
+  if (const int failed = ComponentsBeforeDistances(run, c, as_read, multivariate); failed != kDone) return failed;
   RunDistances distances = ComputeRunDistances(c, run.request, read.plan);
-  Analyses analyses;
-  if (const int analyzed = Analyze(run, c, std::move(distances.distances), jobs, analyses); analyzed != kDone) {
-    return analyzed;
-  }
-  const OutputSources sources{c, distances.cells, run.request.headings, analyses,
-                              TableStyleOf(run.line.format, c.name_encoding), jobs};
-  const int failed = WriteOutputs(planned, sources, outputs);
-  if (failed >= 0) {
-    return Fail(About(run, planned.names[static_cast<std::size_t>(failed)].name).Say("writing failed", texts::kJaWriteFailed));
-  }
-  if (run.request.products.tree != TreeWork::kNone && c.varieties >= 3) SayCopheneticCorrelation(run, analyses);
-  return kDone;
+  return WriteRun(run, c, as_read, multivariate, distances, read.plan.jobs, planned, outputs);
 }
 
 int Run(const BatchRun& run) {

@@ -52,15 +52,16 @@ bool ParseChoice(std::string_view value, const std::pair<Choice, std::string_vie
   return false;
 }
 
-// The number of threads: a whole number from 1 to 1024.
-bool ParseJobs(const std::string& value, int& jobs) {
-  if (value.empty() || value.size() > 4) return false;
+// A whole number in digits alone from `least` to `most` (at most 5 digits).
+//   "12", 1, 32767 -> 12;   "0", 1, 32767 -> refused;   "+3", "3x" -> refused
+bool ParseCount(const std::string& value, int least, int most, int& count) {
+  if (value.empty() || value.size() > 5) return false;
   for (char c : value) {
     if (c < '0' || c > '9') return false;
   }
   const int n = std::atoi(value.c_str());
-  if (n < 1 || n > 1024) return false;
-  jobs = n;
+  if (n < least || n > most) return false;
+  count = n;
   return true;
 }
 
@@ -90,7 +91,9 @@ bool ParseDistance(const std::string& value, double& distance) {
 // The options a run of the neighbours or the duplicates does not take.
 constexpr std::string_view kReportOptions[] = {"--tree",   "--svg",          "--phylip", "--matrix",
                                                "--matrix-precision", "--format", "--standardized",
-                                               "--method", "--encoding",     "--arithmetic"};
+                                               "--method", "--encoding",     "--arithmetic",
+                                               "--pca",    "--groups",       "--group-means",
+                                               "--k"};
 
 // The first two options of `given` that cannot go together, or kNone.
 UsageError ConflictOf(const std::vector<std::string>& given) {
@@ -109,6 +112,42 @@ UsageError ConflictOf(const std::vector<std::string>& given) {
   return {};
 }
 
+// The number of threads: a whole number from 1 to 1024, in 4 digits at most.
+bool ParseJobs(const std::string& value, int& jobs) { return value.size() <= 4 && ParseCount(value, 1, 1024, jobs); }
+
+// The least number of common traits: a whole number from 1 to 32767 (no
+// pair can share more traits than a run holds).
+bool ParseMinCommon(const std::string& value, int& min_common) { return ParseCount(value, 1, 32767, min_common); }
+
+bool IsBlank(char c) { return c == ' ' || c == '\t'; }
+
+// The texts that stand for a missing value, separated by commas: "" is no
+// text at all; an empty item among others is the empty table cell
+// ("NA,," -> "NA", "", ""). An item with a blank at either end is refused:
+// the readers compare a value without its blanks, so it would never match.
+bool ParseMissing(const std::string& value, MissingTexts& missing) {
+  MissingTexts texts;
+  if (!value.empty()) {
+    std::size_t start = 0;
+    while (true) {
+      const std::size_t comma = value.find(',', start);
+      std::string item = value.substr(start, comma == std::string::npos ? std::string::npos : comma - start);
+      if (!item.empty() && (IsBlank(item.front()) || IsBlank(item.back()))) return false;
+      texts.texts.push_back(std::move(item));
+      if (comma == std::string::npos) break;
+      start = comma + 1;
+    }
+  }
+  missing = std::move(texts);
+  return true;
+}
+
+// The number of groups: a whole number from 2 (one group is no grouping)
+// to one less than the most varieties a run takes (each variety alone is
+// none either); whether the data has that many varieties is the run's to
+// check.
+bool ParseGroupCount(const std::string& value, int& count) { return ParseCount(value, 2, kMostGroups, count); }
+
 // Stores the value of option `name`; false when the value is not allowed.
 bool Assign(std::string_view name, const std::string& value, CommandLine& line) {
   if (name == "--console") return ConsoleOptionFromName(value, &line.console);
@@ -122,10 +161,16 @@ bool Assign(std::string_view name, const std::string& value, CommandLine& line) 
   if (name == "--matrix-precision") return ParseChoice(value, kPrecisions, line.matrix_precision);
   if (name == "--neighbours") return ParseNeighbours(value, line.neighbours);
   if (name == "--duplicates") return ParseDistance(value, line.duplicates);
+  if (name == "--missing") return ParseMissing(value, line.missing);
+  if (name == "--min-common") return ParseMinCommon(value, line.min_common);
+  if (name == "--k") return ParseGroupCount(value, line.group_count);
   std::string& file = name == "--tree"           ? line.tree
                       : name == "--phylip"       ? line.phylip
                       : name == "--standardized" ? line.standardized
                       : name == "--matrix"       ? line.matrix
+                      : name == "--pca"          ? line.pca
+                      : name == "--groups"       ? line.groups
+                      : name == "--group-means"  ? line.group_means
                                                  : line.svg;
   file = value;
   return !value.empty();
@@ -133,8 +178,20 @@ bool Assign(std::string_view name, const std::string& value, CommandLine& line) 
 
 bool TakesValue(std::string_view name) {
   return OneOf(name, {"--console", "--encoding", "--input", "--arithmetic", "--method", "--jobs", "--tree",
-                      "--phylip", "--svg", "--format", "--standardized", "--matrix", "--matrix-precision",
-                      "--neighbours", "--duplicates"});
+                      "--phylip", "--svg", "--format", "--standardized", "--missing", "--min-common", "--pca",
+                      "--groups", "--group-means", "--k", "--matrix", "--matrix-precision", "--neighbours",
+                      "--duplicates"});
+}
+
+// Options that only make sense together: groups are cut from a tree built
+// by a linkage, and --k counts groups that some option writes.
+UsageError CheckCombinations(const CommandLine& line) {
+  const bool groups = !line.groups.empty() || !line.group_means.empty();
+  if (groups && line.method == TreeMethod::kNeighborJoining) {
+    return {UsageError::kGroupsWithoutLinkage, line.groups.empty() ? "--group-means" : "--groups", ""};
+  }
+  if (line.group_count != 0 && !groups) return {UsageError::kCountWithoutGroups, "--k", ""};
+  return {};
 }
 
 }  // namespace
@@ -195,7 +252,9 @@ UsageError ParseCommandLine(const std::vector<std::string>& args, CommandLine& l
     }
     if (!Assign(name, value, line)) return {UsageError::kBadValue, name, value};
   }
-  return ConflictOf(given);
+  const UsageError conflict = ConflictOf(given);
+  if (conflict.kind != UsageError::kNone) return conflict;
+  return CheckCombinations(line);
 }
 
 }  // namespace kyori

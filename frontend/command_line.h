@@ -18,7 +18,16 @@
 //     conflict (--neighbours and --duplicates replace the report, and take
 //     none of its options: --tree, --svg, --phylip, --matrix,
 //     --matrix-precision, --format, --standardized, --method, --encoding,
-//     --arithmetic; nor each other)
+//     --arithmetic, --pca, --groups, --group-means,
+//     --k; nor each other)
+//   {"--missing=NA,999", "d", "o"}         -> missing texts "NA", "999"
+//   {"--missing=", "d", "o"}               -> no missing texts
+//   {"--min-common=0", "d", "o"}           -> usage error: value not allowed
+//   {"--pca=rice", "--groups=g.csv", "--k=3", "d", "o"}
+//                                          -> pca "rice", groups g.csv, 3 groups
+//   {"--k=1", ...} or {"--k=abc", ...}     -> usage error: value not allowed
+//   {"--groups=g.csv", "--method=nj", ...} -> usage error: groups need a linkage
+//   {"--k=3", "d", "o"}                    -> usage error: --k without groups
 #ifndef KYORI_FRONTEND_COMMAND_LINE_H_
 #define KYORI_FRONTEND_COMMAND_LINE_H_
 
@@ -29,6 +38,7 @@
 #include "batch/arithmetic_choice.h"
 #include "batch/input_choice.h"
 #include "batch/npy_matrix.h"
+#include "batch/missing_texts.h"
 #include "io/console_encoding.h"
 
 namespace kyori {
@@ -54,6 +64,9 @@ const char* TreeMethodName(TreeMethod method);
 //   kComplete -> analysis::LinkageMethod::kComplete
 bool LinkageMethodOf(TreeMethod method, analysis::LinkageMethod* linkage);
 
+// The most groups --k takes: one less than the most varieties a run takes.
+inline constexpr int kMostGroups = 32766;
+
 struct CommandLine {
   bool help = false;
   bool version = false;
@@ -72,20 +85,39 @@ struct CommandLine {
   NpyPrecision matrix_precision = NpyPrecision::kFloat64;  // float64 | float32
   int neighbours = 0;                    // OUTPUT the K nearest of each variety (1 to 1000); 0: the report
   double duplicates = -1;                // OUTPUT the pairs within this distance (0 or more); below 0: the report
+  MissingTexts missing = MissingTexts::Usual();  // texts read as a missing value; none for `--missing=`
+  int min_common = 1;                    // the least number of traits a pair shares for a distance
+  std::string pca;                       // PREFIX of the principal components' four files, empty for none
+  std::string groups;                    // each variety's group (CSV), empty for none
+  std::string group_means;               // each group's summary (CSV), empty for none
+  int group_count = 0;                   // --k: the number of groups, 2 .. 32766; 0: chosen by silhouette
   bool batch_options = false;            // an option that only batch mode uses was given
   std::vector<std::string> files;
 };
 
 // What went wrong with a command line; kNone when it parsed.
 struct UsageError {
-  enum Kind { kNone, kUnknownOption, kMissingValue, kBadValue, kFileCount, kRepeatedOption, kConflict } kind = kNone;
+  enum Kind {
+    kNone,
+    kUnknownOption,
+    kMissingValue,
+    kBadValue,
+    kFileCount,
+    kRepeatedOption,
+    kGroupsWithoutLinkage,  // --groups or --group-means with --method=nj (option: the groups' option)
+    kCountWithoutGroups,    // --k without --groups or --group-means
+    kConflict,              // two options that cannot go together (option, value: the two)
+  } kind = kNone;
   std::string option;  // the option as given (or its value, for kBadValue the option's name)
   std::string value;   // for kBadValue; for kConflict the other option
 };
 
 // Parses `args` (without the program's name) into `line`. The file count is
 // not checked here: none runs the dialogue, two run batch mode. An option
-// whose value is not allowed leaves its field as it was.
+// whose value is not allowed leaves its field as it was. Once every option
+// is read, groups (--groups, --group-means) with --method=nj, and --k
+// without groups, are refused: a neighbour-joining tree cannot be cut, and
+// a count of groups for no groups would go unused.
 UsageError ParseCommandLine(const std::vector<std::string>& args, CommandLine& line);
 
 }  // namespace kyori

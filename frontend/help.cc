@@ -30,9 +30,10 @@ Options:
                           a number, else a table (tab, semicolon or comma
                           separated, by the header row); csv: comma, or
                           semicolon with the decimal comma; tsv: tab
-      --arithmetic=KIND   auto (default): compatible for a file in the kyori
-                          layout of at most 300 varieties and 300 traits,
-                          accurate for any other; compatible: the report's
+      --arithmetic=KIND   auto (default): compatible for the report of a file
+                          in the kyori layout of at most 300 varieties and 300
+                          traits, accurate for any other and for every CSV or
+                          TSV table (--format=csv|tsv); compatible: the report's
                           usual digits, with a warning for each trait whose
                           spread they miss by more than 0.1 %; accurate:
                           double precision throughout
@@ -47,6 +48,20 @@ Options:
       --method=METHOD     average (default, UPGMA), single, complete, ward, nj
       --phylip=FILE       the distance matrix in PHYLIP's square format
       --svg=FILE          a picture: the tree beside a heatmap of distances
+      --pca=PREFIX        the principal components of the standardized traits:
+                          PREFIX_scores.csv, PREFIX_loadings.csv,
+                          PREFIX_variance.csv and the biplot PREFIX_biplot.svg;
+                          each component's largest loading (in absolute value)
+                          is positive
+      --groups=FILE       the varieties cut into groups from the tree of
+                          --method (not nj): each one's group, silhouette width
+                          and nearest other group (CSV); --svg and the biplot
+                          are coloured by group
+      --group-means=FILE  each group's size, silhouette, mean distance within,
+                          and every trait's mean and sd in the data's units
+      --k=K               the number of groups, 2 .. (varieties - 1); default:
+                          the K from 2 to 10 with the largest average
+                          silhouette width, named on standard error
       --matrix=FILE       the distances as NumPy's .npy: the condensed vector
                           (pair i, j with i < j, row by row), float64
       --matrix-precision=P float64 (default) or float32 for --matrix
@@ -55,13 +70,21 @@ Options:
                           neighbour, distance; the accurate arithmetic, up to
                           1,000,000 varieties; takes none of the report's
                           options (--format, --standardized, --tree, --method,
-                          --phylip, --matrix, --svg, --encoding, --arithmetic)
+                          --phylip, --matrix, --svg, --encoding, --arithmetic,
+                          --pca, --groups, --group-means, --k)
       --duplicates=D      OUTPUT is every pair at a distance of at most D (0 or
                           more; 0: the same values) as CSV: variety, other,
                           distance; their count on standard error; as
                           --neighbours otherwise
       --jobs=N            threads (default: the machine's cores); the output
                           is the same for every N
+      --missing=TEXTS     the texts that stand for a missing value, separated
+                          by commas (default: an empty table cell, NA, N/A,
+                          #N/A, NaN, ., -, ?); e.g. --missing=999; --missing=
+                          for none. In the kyori layout an empty field stays
+                          an error
+      --min-common=K      with missing values, a pair of varieties sharing
+                          fewer than K traits has no distance (default 1)
   --                      ends the options
 
 The data file, in the kyori layout: the number of varieties, the number of
@@ -73,6 +96,13 @@ one row per variety (its name, then its values), UTF-8 or Shift-JIS, as
 spreadsheets save CSV. Up to 32767 varieties and 32767 traits, as memory
 allows.
 
+Missing values: each trait is standardized over its present values, and
+each pair's distance is taken over the traits both varieties have, scaled
+up to all traits (sqrt(m / c * sum)); a missing value and a pair without a
+distance are written NA. A tree, --phylip or --svg needs every pair's
+distance. Missing values take the accurate arithmetic (auto); with
+--arithmetic=compatible they are refused.
+
   3 2                         variety,height,weight
   height,weight               A,95.5,18.2
   A,95.5 18.2                 B,88,17.9
@@ -81,8 +111,9 @@ allows.
 
 Exit status: 0 done; 1 the data or a file could not be used; 2 a usage error.
 
-Example:
+Examples:
   kyori --tree=rice.nwk --svg=rice.svg kyori_in.txt kyori_out.txt
+  kyori --pca=rice --groups=groups.csv --svg=rice.svg kyori_in.txt out.txt
 )";
 }
 

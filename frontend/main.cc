@@ -41,6 +41,16 @@ int ReportUsageError(const kyori::UsageError& error, kyori::MessageStyle style) 
       message.Say("options that cannot be used together", texts::kJaConflictingOptions).Plain(": ");
       message.Data(error.option).Say(" and ", texts::kJaAnd).Data(error.value);
       break;
+    case kyori::UsageError::kGroupsWithoutLinkage:
+      message.Data(error.option).Plain(": ");
+      message.Say("groups are cut from a tree built by a linkage (--method average, single, complete or ward); "
+                  "--method=nj builds none",
+                  texts::kJaGroupsNeedLinkage);
+      break;
+    case kyori::UsageError::kCountWithoutGroups:
+      message.Data(error.option).Plain(": ");
+      message.Say("the number of groups needs --groups or --group-means", texts::kJaCountWithoutGroups);
+      break;
     default:
       message.Say("expected two files, DATA and OUTPUT (see kyori --help)", texts::kJaFileCount);
       break;

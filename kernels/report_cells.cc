@@ -66,7 +66,7 @@ bool PackCell(const FormattedCell& cell, uint32_t* packed) {
   return true;
 }
 
-char* UnpackCell(uint32_t packed, char* out) {
+char* UnpackShortCell(uint32_t packed, char* out) {
   if (packed == kPackedMissingCell) return std::copy(kMissingCell.begin(), kMissingCell.end(), out);
   for (int k = 0; k < CellWidth; ++k, packed >>= 4) {
     const uint32_t code = packed & kEndCode;

@@ -16,7 +16,9 @@
 #ifndef KYORI_KERNELS_REPORT_CELLS_H_
 #define KYORI_KERNELS_REPORT_CELLS_H_
 
+#include <bit>
 #include <cstdint>
+#include <cstring>
 #include <string_view>
 
 namespace kyori {
@@ -54,8 +56,26 @@ FormattedCell CellFor(double value, ZeroRule rule, const char* text, int length,
 // Examples: "2.5" -> 0xFFFFF5A2; "0.000000" -> 0x000000A0; "NA" -> 0xFFFFFFFE.
 inline constexpr uint32_t kPackedMissingCell = 0xFFFFFFFEu;
 bool PackCell(const FormattedCell& cell, uint32_t* packed);
-// Writes the cell's characters at `out`; returns the end.
-char* UnpackCell(uint32_t packed, char* out);
+// Writes the cell's characters at `out`; returns the end. A cell of 8
+// digits and points, as most distances have, is written as one word (8
+// bytes at `out`); any other takes UnpackShortCell.
+char* UnpackShortCell(uint32_t packed, char* out);
+inline char* UnpackCell(uint32_t packed, char* out) {
+  // The 8 codes, code k in byte k (the lowest first): 0x760632A2 -> 0x0706000603020A02.
+  uint64_t t = packed;
+  t = (t | (t << 16)) & 0x0000FFFF0000FFFFull;
+  t = (t | (t << 8)) & 0x00FF00FF00FF00FFull;
+  t = (t | (t << 4)) & 0x0F0F0F0F0F0F0F0Full;
+  constexpr uint64_t kOnes = 0x0101010101010101ull;
+  // A code of 11 or more (a sign, 'e', '+', the end code) reaches 0x80 in its byte.
+  if (std::endian::native != std::endian::little || ((t + 0x75 * kOnes) & (0x80 * kOnes)) != 0) {
+    return UnpackShortCell(packed, out);
+  }
+  const uint64_t points = ((t + 0x76 * kOnes) & (0x80 * kOnes)) >> 7;  // 1 in each byte of code 10
+  const uint64_t characters = t + '0' * kOnes - points * ('0' + 10 - '.');
+  std::memcpy(out, &characters, sizeof characters);
+  return out + CellWidth;
+}
 
 // Writes the cells of values[0 .. count), each followed by one blank, at
 // `out` (room for count * (CellWidth + 1) bytes); returns the end.

@@ -186,6 +186,14 @@ std::uint64_t ThreadStackBytes();
 // unless told otherwise). Nothing on Windows.
 void ShareOneHeap();
 
+// Asks that the memory [start, start + bytes), not yet touched, be backed by
+// large pages where the system offers them on request (Linux's transparent
+// huge pages in "madvise" mode): a buffer of tens of megabytes filled once
+// then takes a few dozen page faults instead of thousands. Only the whole
+// 2 MiB pages inside the range are named; nothing when it holds none, on a
+// system without them, or on Windows. The contents are not changed.
+void AdviseLargePages(void* start, std::size_t bytes);
+
 // Which file a name leads to, to tell whether two names (or a name and a
 // standard handle) are one file. A file that exists is known by its device
 // and file number (st_dev and st_ino; Windows: volume serial and file

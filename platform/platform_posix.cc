@@ -16,6 +16,7 @@
 #include <strings.h>
 #include <sys/file.h>
 #include <sys/resource.h>
+#include <sys/mman.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -331,6 +332,18 @@ std::uint64_t ThreadStackBytes() {
 void ShareOneHeap() {
 #if defined(__GLIBC__)
   ::mallopt(M_ARENA_MAX, 1);
+#endif
+}
+
+void AdviseLargePages(void* start, std::size_t bytes) {
+#if defined(MADV_HUGEPAGE)
+  constexpr std::uintptr_t kLargePage = std::uintptr_t{2} << 20;
+  const std::uintptr_t begin = (reinterpret_cast<std::uintptr_t>(start) + kLargePage - 1) & ~(kLargePage - 1);
+  const std::uintptr_t end = (reinterpret_cast<std::uintptr_t>(start) + bytes) & ~(kLargePage - 1);
+  if (end > begin) ::madvise(reinterpret_cast<void*>(begin), end - begin, MADV_HUGEPAGE);
+#else
+  (void)start;
+  (void)bytes;
 #endif
 }
 

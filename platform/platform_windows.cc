@@ -345,6 +345,8 @@ std::uint64_t ThreadStackBytes() {
 
 void ShareOneHeap() {}
 
+void AdviseLargePages(void*, std::size_t) {}
+
 }  // namespace kyori::platform
 
 namespace kyori::platform {

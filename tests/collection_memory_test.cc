@@ -68,9 +68,9 @@ TEST(CollectionMemoryTest, BytesAPairAtThePeakOfEachCombination) {
       {"compatible, average linkage", Shape(kC, false, TreeWork::kChain, false), 20},
       {"accurate, average linkage, picture, matrix", Shape(kA, true, TreeWork::kChain, true), 20},
       {"compatible, single linkage, picture", Shape(kC, false, TreeWork::kSpanningTree, true), 20},
-      // and the two working matrices of neighbour-joining
-      {"compatible, nj", Shape(kC, false, TreeWork::kNeighborJoining, false), 28},
-      {"accurate, nj, picture", Shape(kA, false, TreeWork::kNeighborJoining, true), 28},
+      // and neighbour-joining's square of doubles and triangle of floats
+      {"compatible, nj", Shape(kC, false, TreeWork::kNeighborJoining, false), 32},
+      {"accurate, nj, picture", Shape(kA, false, TreeWork::kNeighborJoining, true), 32},
       // with gaps, the accurate arithmetic's, whatever the shape says
       {"gaps", Shape(kC, false, TreeWork::kNone, false, 1, true), 12},
       {"gaps, average linkage", Shape(kC, false, TreeWork::kChain, false, 1, true), 20},
@@ -143,6 +143,63 @@ TEST(CollectionMemoryTest, JobsWithinTakesTheMostThreadsThatFit) {
   EXPECT_EQ(JobsWithin(8000, 1, shape, one), 1);
   EXPECT_EQ(JobsWithin(8000, 1, shape, one - 1), 0);
   EXPECT_EQ(JobsWithin(8000, 1, shape, UINT64_MAX), 64);
+}
+
+}  // namespace
+}  // namespace kyori
+
+namespace kyori {
+namespace {
+
+// The principal components: the worked example, and their working room
+// taken before the triangle, from the values as read.
+TEST(CollectionMemoryTest, PrincipalComponentsHoldTheirWorkingRoom) {
+  EXPECT_EQ(PcaWorkingBytes(1000, 50), 1700000u);
+  EXPECT_EQ(PcaWorkingBytes(50, 1000), 1700000u);  // the smaller side's square either way
+  // Few varieties and many traits: the components' stage is the run's peak,
+  // with the values as read and the loadings, scores and names kept.
+  const RunShape plain = Shape(Arithmetic::kAccurate, false, TreeWork::kNone, false);
+  RunShape pca = plain;
+  pca.pca = true;
+  const std::uint64_t n = 100, m = 30000;
+  EXPECT_GE(PeakBytes(100, 30000, pca) - PeakBytes(100, 30000, plain),
+            PcaWorkingBytes(100, 30000) + n * m * 8 + (n + m) * n * 8);
+  // The values as read are held once when the groups' means keep them too.
+  RunShape both = pca;
+  both.group_means = true;
+  both.tree = TreeWork::kChain;
+  RunShape means_only = both;
+  means_only.pca = false;
+  EXPECT_LT(PeakBytes(100, 30000, both) - PeakBytes(100, 30000, means_only),
+            PcaWorkingBytes(100, 30000) + 2 * n * m * 8 + (n + m) * n * 8 + (n + m) * 256);
+}
+
+// A run of the capacity's square fits on a machine of 24 GiB without the
+// components; with them no number of threads does, so the plan refuses it
+// with the memory message instead of the decomposition running out.
+TEST(CollectionMemoryTest, ComponentsOfTheLargestSquareAreRefused) {
+  const std::uint64_t limit = std::uint64_t{24} << 30;
+  const RunShape plain = Shape(Arithmetic::kAccurate, false, TreeWork::kNone, false, 2);
+  RunShape pca = plain;
+  pca.pca = true;
+  EXPECT_GE(JobsWithin(32767, 32767, plain, limit), 1);
+  EXPECT_EQ(JobsWithin(32767, 32767, pca, limit), 0);
+}
+
+// The groups' means grow with the number of groups asked for and the
+// traits: 32766 groups of 20,000 traits' means and spreads are 10 GB.
+TEST(CollectionMemoryTest, GroupMeansGrowWithTheGroupsAskedFor) {
+  RunShape chosen = Shape(Arithmetic::kAccurate, false, TreeWork::kChain, false);
+  chosen.groups = true;
+  chosen.group_means = true;
+  RunShape many = chosen;
+  many.group_count = 32766;
+  EXPECT_GE(PeakBytes(32767, 20000, many) - PeakBytes(32767, 20000, chosen),
+            (32766ull - 10) * 20000 * 16 - 32767ull * 20000 * 8);
+  RunShape groups_only = chosen;
+  groups_only.group_means = false;
+  EXPECT_GT(PeakBytes(1000, 50, chosen), PeakBytes(1000, 50, groups_only));
+  EXPECT_GT(PeakBytes(1000, 50, groups_only), PeakBytes(1000, 50, Shape(Arithmetic::kAccurate, false, TreeWork::kChain, false)));
 }
 
 }  // namespace

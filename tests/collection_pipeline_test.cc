@@ -11,6 +11,8 @@
 // and the squared distances are x-y 1 + 4 = 5, x-z 4 + 1 = 5, y-z 1 + 1 = 2.
 #include <gtest/gtest.h>
 
+#include <algorithm>
+
 #include <cmath>
 #include <cstring>
 #include <limits>
@@ -296,6 +298,26 @@ TEST_F(CollectionPipelineTest, KeepingTheDistancesLeavesTheCellsAsTheyAre) {
     EXPECT_EQ(distances, expected);
     EXPECT_TRUE(kept.square_bits.empty() && kept.roots.empty());
   }
+}
+
+// An accurate report alone is made straight into its cells, without the
+// roots: the same cells as the roots give, for every number of jobs, over
+// several chunks of pairs, pairs of equal varieties (the zero cell, cut
+// from its text) among them.
+TEST_F(CollectionPipelineTest, AccurateCellsMadeWithoutTheRootsAreTheRootsCells) {
+  std::string bytes = "301 3\r\nA,B,C\r\n";
+  for (int i = 0; i < 301; ++i) {
+    // Every 30th variety the same again.
+    bytes += "v" + std::to_string(i) + "," + std::to_string(i % 10) + " " + std::to_string(i % 6) + " " +
+             std::to_string((i % 5) * 1000 + 0.25 * (i % 2)) + "\r\n";
+  }
+  Collection c = Read(bytes);
+  ASSERT_EQ(StandardizeCollection(c, Arithmetic::kAccurate).kind, TraitStop::kNone);
+  DistanceTriangle roots = ComputeDistances(c, Arithmetic::kAccurate, 1);
+  ASSERT_GT(roots.Pairs(), 2 * kPairChunk);
+  ASSERT_NE(std::find(roots.roots.begin(), roots.roots.end(), 0.0), roots.roots.end());
+  const std::vector<uint32_t> expected = PackCells(roots, nullptr, 1).packed;
+  for (const int jobs : {1, 2, 3}) EXPECT_EQ(ComputeAccurateCells(c, jobs), expected) << "jobs " << jobs;
 }
 
 // ---- Missing values

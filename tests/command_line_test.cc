@@ -47,6 +47,12 @@ std::string Name(InputChoice i) {
   return "?";
 }
 
+std::string Texts(const MissingTexts& missing) {
+  std::string texts;
+  for (const std::string& t : missing.texts) texts += "[" + t + "]";
+  return texts;
+}
+
 // Every field, for comparing two lines and showing how they differ.
 std::string Describe(const CommandLine& l) {
   std::string files;
@@ -56,6 +62,9 @@ std::string Describe(const CommandLine& l) {
          " method=" + TreeMethodName(l.method) + " tree=" + l.tree +
          " phylip=" + l.phylip + " svg=" + l.svg + " format=" + Name(l.format) +
          " standardized=" + l.standardized + " jobs=" + std::to_string(l.jobs) +
+         " missing=" + Texts(l.missing) + " min_common=" + std::to_string(l.min_common) +
+         " standardized=" + l.standardized + " jobs=" + std::to_string(l.jobs) + " pca=" + l.pca +
+         " groups=" + l.groups + " group_means=" + l.group_means + " k=" + std::to_string(l.group_count) +
          " batch_options=" + std::to_string(l.batch_options) + " files=" + files;
 }
 
@@ -127,6 +136,32 @@ TEST(CommandLineTest, LinesThatParse) {
       {With({"--standardized", "-"}), [](CommandLine& l) { Files(l); l.standardized = "-"; l.batch_options = true; }},
       {With({"--standardized", "--format=csv"}),
        [](CommandLine& l) { Files(l); l.standardized = "--format=csv"; l.batch_options = true; }},
+      // --missing: the list replaced, item by item; empty: none; an empty
+      // item: the empty table cell
+      {With({"--missing=999"}), [](CommandLine& l) { Files(l); l.missing.texts = {"999"}; l.batch_options = true; }},
+      {With({"--missing", "NA,-99,not scored"}),
+       [](CommandLine& l) { Files(l); l.missing.texts = {"NA", "-99", "not scored"}; l.batch_options = true; }},
+      {With({"--missing="}), [](CommandLine& l) { Files(l); l.missing.texts = {}; l.batch_options = true; }},
+      {With({"--missing=NA,"}), [](CommandLine& l) { Files(l); l.missing.texts = {"NA", ""}; l.batch_options = true; }},
+      {With({"--missing=,"}), [](CommandLine& l) { Files(l); l.missing.texts = {"", ""}; l.batch_options = true; }},
+      {With({"--missing=a=b"}), [](CommandLine& l) { Files(l); l.missing.texts = {"a=b"}; l.batch_options = true; }},
+      {With({"--min-common=1"}), [](CommandLine& l) { Files(l); l.batch_options = true; }},
+      {With({"--min-common", "3"}), [](CommandLine& l) { Files(l); l.min_common = 3; l.batch_options = true; }},
+      {With({"--min-common=32767"}), [](CommandLine& l) { Files(l); l.min_common = 32767; l.batch_options = true; }},
+      // the principal components and the groups; --k from 2 to one less than the capacity
+      {With({"--pca=out/rice"}), [](CommandLine& l) { Files(l); l.pca = "out/rice"; l.batch_options = true; }},
+      {With({"--pca", "-"}), [](CommandLine& l) { Files(l); l.pca = "-"; l.batch_options = true; }},
+      {With({"--groups=g.csv", "--k=2"}),
+       [](CommandLine& l) { Files(l); l.groups = "g.csv"; l.group_count = 2; l.batch_options = true; }},
+      {With({"--group-means", "m.csv", "--k", "32766"}),
+       [](CommandLine& l) { Files(l); l.group_means = "m.csv"; l.group_count = 32766; l.batch_options = true; }},
+      {With({"--k=007", "--groups=g.csv", "--method=ward"}),
+       [](CommandLine& l) { Files(l); l.groups = "g.csv"; l.group_count = 7; l.method = TreeMethod::kWard; l.batch_options = true; }},
+      {With({"--groups=g.csv", "--group-means=m.csv", "--method=single"}),
+       [](CommandLine& l) { Files(l); l.groups = "g.csv"; l.group_means = "m.csv"; l.method = TreeMethod::kSingle; l.batch_options = true; }},
+      // nj is refused for groups only
+      {With({"--pca=p", "--method=nj", "--tree=t"}),
+       [](CommandLine& l) { Files(l); l.pca = "p"; l.method = TreeMethod::kNeighborJoining; l.tree = "t"; l.batch_options = true; }},
   };
   for (const Parsed& c : cases) {
     CommandLine line;
@@ -226,6 +261,42 @@ TEST(CommandLineTest, LinesThatAreRefused) {
       {With({"--tree="}), UsageError::kBadValue, "--tree", ""},
       {With({"--phylip", ""}), UsageError::kBadValue, "--phylip", ""},
       {With({"--svg="}), UsageError::kBadValue, "--svg", ""},
+      // --min-common: a whole number from 1 to 32767, in decimal digits alone
+      {With({"--min-common=0"}), UsageError::kBadValue, "--min-common", "0"},
+      {With({"--min-common=abc"}), UsageError::kBadValue, "--min-common", "abc"},
+      {With({"--min-common="}), UsageError::kBadValue, "--min-common", ""},
+      {With({"--min-common=-2"}), UsageError::kBadValue, "--min-common", "-2"},
+      {With({"--min-common=32768"}), UsageError::kBadValue, "--min-common", "32768"},
+      {With({"--min-common=99999999999"}), UsageError::kBadValue, "--min-common", "99999999999"},
+      {With({"--min-common=2.0"}), UsageError::kBadValue, "--min-common", "2.0"},
+      {With({"--min-common=2", "--min-common=2"}), UsageError::kRepeatedOption, "--min-common", ""},
+      {{"d.txt", "o.txt", "--min-common"}, UsageError::kMissingValue, "--min-common", ""},
+      // --missing: an item with a blank at an end would never match a value
+      {With({"--missing= NA"}), UsageError::kBadValue, "--missing", " NA"},
+      {With({"--missing=NA ,999"}), UsageError::kBadValue, "--missing", "NA ,999"},
+      {With({"--missing=NA,\t"}), UsageError::kBadValue, "--missing", "NA,\t"},
+      {With({"--missing=NA", "--missing="}), UsageError::kRepeatedOption, "--missing", ""},
+      {{"d.txt", "o.txt", "--missing"}, UsageError::kMissingValue, "--missing", ""},
+      // the number of groups: a whole number from 2 to 32766, with groups only
+      {With({"--groups=g", "--k=1"}), UsageError::kBadValue, "--k", "1"},
+      {With({"--groups=g", "--k=0"}), UsageError::kBadValue, "--k", "0"},
+      {With({"--groups=g", "--k=-3"}), UsageError::kBadValue, "--k", "-3"},
+      {With({"--groups=g", "--k=abc"}), UsageError::kBadValue, "--k", "abc"},
+      {With({"--groups=g", "--k=2.5"}), UsageError::kBadValue, "--k", "2.5"},
+      {With({"--groups=g", "--k=32767"}), UsageError::kBadValue, "--k", "32767"},
+      {With({"--groups=g", "--k=99999999999999999999"}), UsageError::kBadValue, "--k", "99999999999999999999"},
+      {With({"--groups=g", "--k="}), UsageError::kBadValue, "--k", ""},
+      {With({"--groups=g", "--k=3", "--k=3"}), UsageError::kRepeatedOption, "--k", ""},
+      {With({"--k=3"}), UsageError::kCountWithoutGroups, "--k", ""},
+      {With({"--k=3", "--pca=p", "--svg=s"}), UsageError::kCountWithoutGroups, "--k", ""},
+      {With({"--groups=g", "--method=nj"}), UsageError::kGroupsWithoutLinkage, "--groups", ""},
+      {With({"--method=nj", "--group-means=m"}), UsageError::kGroupsWithoutLinkage, "--group-means", ""},
+      {With({"--method=nj", "--group-means=m", "--groups=g", "--k=4"}), UsageError::kGroupsWithoutLinkage, "--groups", ""},
+      {With({"--pca="}), UsageError::kBadValue, "--pca", ""},
+      {With({"--groups="}), UsageError::kBadValue, "--groups", ""},
+      {With({"--group-means="}), UsageError::kBadValue, "--group-means", ""},
+      {With({"--pca=a", "--pca=b"}), UsageError::kRepeatedOption, "--pca", ""},
+      {{"d.txt", "o.txt", "--pca"}, UsageError::kMissingValue, "--pca", ""},
       // the first error is the one reported
       {With({"--method=x", "--frobnicate"}), UsageError::kBadValue, "--method", "x"},
       {With({"--frobnicate", "--method=x"}), UsageError::kUnknownOption, "--frobnicate", ""},

@@ -6,10 +6,15 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <bit>
+#include <cmath>
 #include <cstdint>
+#include <cstdlib>
 #include <cstring>
 #include <limits>
 #include <random>
+#include <string>
 #include <vector>
 
 #include "tests/double_bits.h"
@@ -72,6 +77,40 @@ TEST(HalfPowers, RandomSquaredDistancesAndBitPatterns) {
     }
     ExpectSameAsPower(row);
   }
+}
+
+
+// The bound that lets a report take a square's cell from the correctly
+// rounded root: every single from kHalfPowerSinglesLowest below
+// kHalfPowerSinglesBeyond, whose program's root is within
+// kHalfPowerSingleError of sqrt. By default every 61st single and the 4096
+// singles just below and from each power of two (where the root's error is
+// largest); with KYORI_EVERY_SINGLE=1 every one of them.
+TEST(HalfPowers, SinglesWithinTheirBoundOfTheCorrectRoot) {
+  const char* every = std::getenv("KYORI_EVERY_SINGLE");
+  const uint32_t stride = every != nullptr && std::string(every) == "1" ? 1 : 61;
+  const uint32_t lowest = std::bit_cast<uint32_t>(static_cast<float>(kHalfPowerSinglesLowest));
+  const uint32_t beyond = std::bit_cast<uint32_t>(static_cast<float>(kHalfPowerSinglesBeyond));
+  std::vector<uint32_t> singles;
+  for (uint32_t b = lowest; b < beyond; b += stride) singles.push_back(b);
+  for (uint32_t power = lowest; power < beyond; power += uint32_t{1} << 23) {
+    for (uint32_t b = power > lowest + 4096 ? power - 4096 : lowest; b < power + 4096 && b < beyond; ++b) singles.push_back(b);
+  }
+  constexpr std::size_t kRow = 4096;
+  std::vector<double> x(kRow), root(kRow);
+  double worst = 0;
+  for (std::size_t start = 0; start < singles.size(); start += kRow) {
+    const std::size_t count = std::min(kRow, singles.size() - start);
+    for (std::size_t k = 0; k < count; ++k) x[k] = static_cast<double>(std::bit_cast<float>(singles[start + k]));
+    HalfPowers(x.data(), root.data(), static_cast<int>(count));
+    for (std::size_t k = 0; k < count; ++k) {
+      const double exact = std::sqrt(x[k]);
+      const double off = std::fabs(root[k] - exact) / exact;
+      worst = std::max(worst, off);
+      if (off > kHalfPowerSingleError) ADD_FAILURE() << std::hexfloat << x[k] << " off by " << off;
+    }
+  }
+  EXPECT_GT(worst, 0.0);  // the program's root is not the correct one everywhere: the bound is needed
 }
 
 }  // namespace

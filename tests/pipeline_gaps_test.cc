@@ -17,12 +17,14 @@
 #include "convert/number_to_text.h"
 #include "io/channels.h"
 #include "kernels/report_cells.h"
+#include "tests/double_bits.h"
 #include "tests/test_files.h"
 #include "text/byte_string.h"
 
 namespace kyori {
 namespace {
 
+using testing::BitsOf;
 using testing::TempFolder;
 using testing::WriteWholeFile;
 
@@ -265,6 +267,29 @@ TEST_F(PipelineGapsTest, ProductsAreRefusedOnlyWhenAPairHasNoDistance) {
   EXPECT_EQ(strict.no_distance.first, 0);
   EXPECT_EQ(strict.no_distance.second, 1);
   EXPECT_EQ(CellTexts(strict.distances.cells)[2], CellTexts(made.distances.cells)[2]);  // y-z shares both
+}
+
+// The distance table alone writes a pair without a distance as NA: the run
+// is made, the NaN kept among the distances handed out, which are the
+// arithmetic's roots bit for bit; without a report no cells are packed.
+TEST_F(PipelineGapsTest, TheDistanceTableAloneTakesPairsWithoutADistance) {
+  Collection c = Read(kGaps);
+  RunRequest request = Request(2);
+  request.products.report = false;
+  request.products.distance_table = true;
+  const GapsFound found = FindGaps(c, request);
+  ASSERT_EQ(found.kind, GapsFound::kGaps);
+  ASSERT_EQ(StandardizeWithGaps(c).kind, GappedTraitStop::kNone);
+  const GappedRunDistances made = ComputeGappedRunDistances(c, request, found.plan);
+  EXPECT_EQ(made.kind, GappedRunDistances::kMade);
+  EXPECT_EQ(made.no_distance.pairs, 1u);
+  EXPECT_TRUE(made.distances.cells.packed.empty());
+  const DistanceTriangle expected = ComputeGappedDistances(c, 1, 1);
+  ASSERT_EQ(made.distances.distances.size(), 6u);
+  for (std::size_t k = 0; k < 6; ++k) {
+    EXPECT_EQ(BitsOf(made.distances.distances[k]), BitsOf(expected.roots[k])) << k;
+  }
+  EXPECT_TRUE(std::isnan(made.distances.distances[3]));  // y-z
 }
 
 }  // namespace

@@ -39,6 +39,8 @@ OPTIONS = {
     '--format': ['report', 'csv', 'tsv'],
     '--tree': None, '--phylip': None, '--svg': None, '--jobs': None, '--standardized': None,
     '--matrix': None, '--matrix-precision': ['float64', 'float32'], '--neighbours': None, '--duplicates': None,
+    '--missing': None, '--min-common': None,
+    '--pca': None, '--groups': None, '--group-means': None, '--k': None,
 }
 
 

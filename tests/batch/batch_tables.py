@@ -275,6 +275,33 @@ class Tables(bs.BatchTestCase):
         self.assertNotEqual(read(folder, 'a.txt'), bs.run(['t.csv', '-'], folder).stdout,
                             'the two arithmetics give other digits for these data')
 
+    def test_tables_of_the_kyori_layout_are_accurate_by_default(self):
+        # A file in the kyori layout of the dialogue's size: its report is in
+        # the compatible arithmetic (with its warning for a spread it
+        # misses), its CSV and TSV tables in the accurate one without being
+        # asked, as --arithmetic=accurate writes them.
+        data = (b'4 2\r\nA,B\r\n'
+                b'w,200.1 1\r\nx,200.2 4\r\ny,200.3 2\r\nz,200.4 3\r\n')
+        folder = self.folder()
+        write(folder, 'k.txt', data)
+        report = bs.run(['k.txt', 'r.txt'], folder)
+        self.assertEqual(report.status, 0)
+        self.assertIn(b'warning', report.stderr)
+        self.assertSucceeded(bs.run(['--arithmetic=compatible', 'k.txt', 'c.txt'], folder), warnings_allowed=True)
+        self.assertEqual(read(folder, 'r.txt'), read(folder, 'c.txt'))
+        for form in ('csv', 'tsv'):
+            with self.subTest(form):
+                self.assertSucceeded(bs.run(['--format=' + form, 'k.txt', 'auto.' + form], folder),
+                                     warnings_allowed=False)
+                self.assertSucceeded(bs.run(['--format=' + form, '--arithmetic=accurate', 'k.txt', 'acc.' + form],
+                                            folder), warnings_allowed=False)
+                self.assertEqual(read(folder, 'auto.' + form), read(folder, 'acc.' + form))
+                compatible = bs.run(['--format=' + form, '--arithmetic=compatible', 'k.txt', 'com.' + form], folder)
+                self.assertEqual(compatible.status, 0)
+                self.assertIn(b'warning', compatible.stderr)
+                self.assertNotEqual(read(folder, 'auto.' + form), read(folder, 'com.' + form),
+                                    'the two arithmetics give other distances for these data')
+
     def test_standard_input_given_in_pieces(self):
         # A pipe gives the first field in pieces: "3", then " 2..." a moment
         # later; auto still finds the kyori layout, or the table.
@@ -343,7 +370,7 @@ BAD = [
     ('a cell that is no number', V + b'x,1,2\r\ny,3,abc\r\n', [], rb'line 3: value of B for y is "abc", not a number$'),
     ('a point in a semicolon table', b'v;A\r\nx;1,5\r\ny;2.5\r\n', [],
      rb'line 3: value of A for y is "2\.5", not a number; the decimal mark is a comma$'),
-    ('an empty cell', V + b'x,1,2\r\ny,,4\r\n', [], rb'line 3: value of A for y is empty$'),
+    ('an empty cell, no missing values', V + b'x,1,2\r\ny,,4\r\n', ['--missing='], rb'line 3: value of A for y is empty$'),
     ('a number too large', V + b'x,1,2\r\ny,1e999,4\r\n', [], rb'line 3: value of A for y is "1e999", too large$'),
     ('a variety given twice', V + b'x,1,2\r\ny,3,4\r\nx,5,6\r\n', [],
      rb'line 4: the variety x is already on line 2$'),

@@ -18,11 +18,25 @@
 #   - a trait that scale() cannot standardize (one present value, or present
 #     values all equal: its column NaN) stops the driver at that trait.
 #
-# Usage: Rscript r_reference.R DRIVER      exit status 0 when all held, 1
-# when one failed
+# With --program, the same cases go through the built program instead, as a
+# user runs it: R writes each table with write.csv (NA for a gap), kyori
+# reads it and writes its standardized values (--standardized) and its
+# distances (--format=csv), which read.csv reads back; the same checks
+# hold, and the line on standard error that counts the gaps. Trees on cases
+# where every pair has a distance (--tree, four linkages) have the
+# cophenetic distances of hclust on dist(scale(x)), read with ape when it is
+# installed. A trait scale() cannot standardize stops the program with exit
+# status 1 and a line that names the trait and says why.
+#
+# Usage: Rscript r_reference.R DRIVER            the driver
+#        Rscript r_reference.R --program KYORI   the program
+# Exit status 0 when all held, 1 when one failed.
 args <- commandArgs(trailingOnly = TRUE)
+program <- if (length(args) == 2 && args[1] == "--program") normalizePath(args[2]) else NULL
 driver <- args[1]
 failures <- 0
+work <- tempfile("kyori-r-")
+dir.create(work)
 
 fail <- function(label, ...) {
   cat("FAIL", label, ":", sprintf(...), "\n")
@@ -76,8 +90,123 @@ reference_distances <- function(z, min_common) {
   d
 }
 
+# ---- Through the program
+
+# x with its rows named as write.csv names them (1, 2, ... where R has no
+# names).
+named <- function(x) {
+  if (is.null(rownames(x))) rownames(x) <- as.character(seq_len(nrow(x)))
+  x
+}
+
+# Runs kyori in `work` with `options` on x written as x.csv; its exit status
+# and the lines on standard error.
+run_program <- function(x, options) {
+  write.csv(x, file.path(work, "x.csv"), na = "NA")
+  err <- file.path(work, "stderr.txt")
+  status <- suppressWarnings(system2(program, c(options, "x.csv", "out"), stdout = FALSE, stderr = err,
+                                     env = "LANG=C"))
+  # system2 runs in R's folder: the files are named from `work`.
+  list(status = status, lines = readLines(err, warn = FALSE))
+}
+
+in_work <- function(code) {
+  old <- setwd(work)
+  on.exit(setwd(old))
+  code
+}
+
+read_table_back <- function(name) {
+  as.matrix(read.csv(file.path(work, name), row.names = 1, check.names = FALSE, fileEncoding = "UTF-8-BOM"))
+}
+
+count_line <- function(x) {
+  if (!any(is.na(x))) return(character(0))
+  traits <- sum(colSums(is.na(x)) > 0)
+  sprintf("kyori: x.csv: %d of %d values missing, in %d trait%s", sum(is.na(x)), length(x), traits,
+          if (traits == 1) "" else "s")
+}
+
+check_program_case <- function(label, x, min_common) {
+  x <- named(x)
+  out <- in_work(run_program(x, c(sprintf("--min-common=%d", min_common), "--format=csv", "--standardized=z.csv")))
+  if (out$status != 0) return(fail(label, "exit status %d: %s", out$status, paste(out$lines, collapse = " | ")))
+  if (!identical(out$lines, count_line(x)))
+    fail(label, "standard error '%s', expected '%s'", paste(out$lines, collapse = " | "), count_line(x))
+  z <- scale(x)
+  ours_z <- read_table_back("z.csv")
+  ours_d <- read_table_back("out")
+  if (!identical(rownames(ours_z), rownames(x)) || !identical(colnames(ours_z), colnames(x)) ||
+      !identical(rownames(ours_d), rownames(x)) || !identical(colnames(ours_d), rownames(x)))
+    return(fail(label, "the tables' names are not the data's"))
+  off_z <- compare(label, "standardized value", as.vector(t(ours_z)), as.vector(t(z)))
+  theirs <- as.matrix(dist(z))
+  present <- !is.na(z)
+  theirs[present %*% t(present) < min_common] <- NA
+  diag(theirs) <- 0
+  off_d <- compare(label, "distance", as.vector(ours_d), as.vector(theirs))
+  cat(sprintf("ok   %s (kyori): %d pairs without a distance; apart from R by %.1e (values), %.1e (distances)\n",
+              label, sum(is.na(theirs)) / 2, off_z, off_d))
+  invisible(sum(is.na(theirs)) / 2)
+}
+
+# A tree of every linkage on a case whose pairs all have a distance: its
+# cophenetic distances, read back with ape, are hclust's. The tree's
+# branches reach each merge's height from both sides, so the path between
+# two leaves is twice the height at which they join.
+check_program_tree <- function(label, x) {
+  x <- named(as.matrix(x))
+  if (!requireNamespace("ape", quietly = TRUE)) {
+    cat("skip", label, ": the ape package is not installed (Debian: r-cran-ape)\n")
+    skipped <<- TRUE
+    return(invisible())
+  }
+  z <- scale(x)
+  d <- dist(z)
+  if (any(is.na(d))) return(fail(label, "a pair has no distance: the case is wrong"))
+  for (method in c("average", "single", "complete", "ward")) {
+    out <- in_work(run_program(x, c(paste0("--method=", method), "--tree=t.nwk")))
+    if (out$status != 0) {
+      fail(label, "%s: exit status %d: %s", method, out$status, paste(out$lines, collapse = " | "))
+      next
+    }
+    tree <- ape::read.tree(file.path(work, "t.nwk"))
+    tree$tip.label <- gsub("^'|'$", "", tree$tip.label)
+    if (!setequal(tree$tip.label, rownames(x))) {
+      fail(label, "%s: the tree's leaves are not the varieties", method)
+      next
+    }
+    ours <- ape::cophenetic.phylo(tree)[rownames(x), rownames(x)] / 2
+    theirs <- as.matrix(cophenetic(hclust(d, if (method == "ward") "ward.D2" else method)))
+    before <- failures
+    off <- compare(paste(label, method), "cophenetic distance", as.vector(ours), as.vector(theirs))
+    if (failures == before) cat(sprintf("ok   %s, %s tree (kyori): apart from hclust by %.1e\n", label, method, off))
+  }
+}
+
+check_program_stop <- function(label, x, kind, trait) {
+  x <- named(x)
+  unlink(file.path(work, "out"))
+  out <- in_work(run_program(x, character(0)))
+  name <- colnames(x)[trait + 1]
+  why <- if (kind == "too-few-values") {
+    sprintf("fewer than two present values (%d); standardizing needs two", sum(!is.na(x[, trait + 1])))
+  } else {
+    "all its present values are the same"
+  }
+  expected <- c(count_line(x), sprintf("kyori: x.csv: trait %d (%s): %s", trait + 1, name, why))
+  if (out$status != 1 || !identical(out$lines, expected))
+    return(fail(label, "status %d, '%s', expected '%s'", out$status, paste(out$lines, collapse = " | "),
+                paste(expected, collapse = " | ")))
+  if (file.exists(file.path(work, "out"))) return(fail(label, "a stopped run wrote its output"))
+  cat("ok  ", label, "(kyori):", expected[2], "\n")
+}
+
+# ---- Through the driver
+
 check_case <- function(label, x, min_common = 1) {
   x <- as.matrix(x)
+  if (!is.null(program)) return(check_program_case(label, x, min_common))
   n <- nrow(x)
   m <- ncol(x)
   out <- run_driver(x, min_common)
@@ -113,6 +242,7 @@ check_stop <- function(label, x, kind, trait) {
   z <- scale(as.matrix(x))
   present <- !is.na(x[, trait + 1])
   if (!all(is.nan(z[present, trait + 1]))) fail(label, "R standardizes trait %d, the case is wrong", trait)
+  if (!is.null(program)) return(check_program_stop(label, as.matrix(x), kind, trait))
   out <- run_driver(x)
   stop_line <- grep("^stop ", out$lines, value = TRUE)
   expected <- sprintf("stop %s %d %d", kind, trait, sum(!is.na(x[, trait + 1])))
@@ -151,8 +281,16 @@ equal <- punch(mtcars, 0.10, 7)
 equal[, "cyl"] <- ifelse(equal[, "cyl"] == 6, 6, NA)
 check_stop("mtcars, the present cyl all 6", equal, "identical", 1)
 
+skipped <- FALSE
+if (!is.null(program)) {
+  check_program_tree("airquality", air)
+  check_program_tree("USArrests, 10% missing", punch(USArrests, 0.10, 3))
+}
+unlink(work, recursive = TRUE)
+
 if (failures > 0) {
   cat(failures, "check(s) failed\n")
   quit(status = 1)
 }
 cat("all checks held\n")
+if (skipped) quit(status = 77)
