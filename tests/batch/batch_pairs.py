@@ -64,10 +64,26 @@ def rows_of(csv_bytes):
     return [line.split(',') for line in text[:-2].split('\r\n')]
 
 
-def square_table(folder, data_name):
-    """Names and the matrix of distances (as texts and as floats) of the
-    accurate arithmetic's distance table."""
-    result = bs.run(['--arithmetic=accurate', '--format=csv', data_name, 'square.csv'], folder)
+def gapped_table(rows, traits, seed):
+    """A CSV data file of `rows` varieties with missing values: about a third
+    of the values NA, a variety with a single value and two varieties with no
+    trait in common, so that some pairs have no distance."""
+    rng = random.Random(seed)
+    lines = ['name,' + ','.join('t%d' % k for k in range(traits))]
+    for i in range(rows):
+        row = ['NA' if rng.random() < 0.35 else str(rng.randint(0, 4)) for _ in range(traits)]
+        if i == 1:
+            row = ['NA'] * (traits - 1) + ['3']
+        if i == 2:
+            row = ['2'] + ['NA'] * (traits - 1)
+        lines.append('v%d,%s' % (i, ','.join(row)))
+    return ('\n'.join(lines) + '\n').encode()
+
+
+def square_table(folder, data_name, extra=()):
+    """Names and the matrix of distances (as texts) of the accurate
+    arithmetic's distance table; NA for a pair without a distance."""
+    result = bs.run(['--arithmetic=accurate', '--format=csv'] + list(extra) + [data_name, 'square.csv'], folder)
     assert result.status == 0, result
     rows = rows_of(read(folder, 'square.csv'))
     names = rows[0][1:]
@@ -130,6 +146,38 @@ class Tables(bs.BatchTestCase):
         self.assertEqual(japanese.status, 0, japanese)
         self.assertRegex(japanese.stderr.decode(), r'^kyori: \d+組が距離0以下です\n$')
 
+    def test_missing_values_give_the_gapped_distances_and_no_pair_without_one(self):
+        # The distances over the traits each pair shares, as the distance
+        # table has them; a pair without a distance (NA there) is neither a
+        # neighbour nor a duplicate, so a variety may have fewer than K.
+        folder = self.folder()
+        write(folder, 'in.csv', gapped_table(60, 4, 11))
+        for min_common in ['1', '3']:
+            extra = ['--min-common=' + min_common]
+            names, texts = square_table(folder, 'in.csv', extra)
+            n = len(names)
+            self.assertIn('NA', texts[1])
+            with self.subTest(min_common=min_common, mode='neighbours'):
+                result = bs.run(['--neighbours=6', '--jobs=2'] + extra + ['in.csv', 'nb.csv'], folder)
+                self.assertEqual(result.status, 0, result)
+                self.assertRegex(result.stderr.decode(), r'^kyori: in.csv: \d+ of 240 values missing, in 4 traits\n$')
+                expected = []
+                for i in range(n):
+                    order = sorted((float(texts[i][j]), j) for j in range(n) if j != i and texts[i][j] != 'NA')
+                    for rank, (_, j) in enumerate(order[:6]):
+                        expected.append([names[i], str(rank + 1), names[j], texts[i][j]])
+                self.assertEqual(rows_of(read(folder, 'nb.csv'))[1:], expected)
+                if min_common == '3':  # a variety with one value has no neighbour at all
+                    self.assertNotIn('v1', [row[0] for row in expected])
+            with self.subTest(min_common=min_common, mode='duplicates'):
+                result = bs.run(['--duplicates=1.5'] + extra + ['in.csv', 'dup.csv'], folder)
+                self.assertEqual(result.status, 0, result)
+                expected = [[names[i], names[j], texts[i][j]] for i in range(n) for j in range(i + 1, n)
+                            if texts[i][j] != 'NA' and float(texts[i][j]) <= 1.5]
+                self.assertTrue(expected)
+                self.assertEqual(rows_of(read(folder, 'dup.csv'))[1:], expected)
+                self.assertEqual(result.lines()[-1], b'kyori: %d pairs at a distance of at most 1.5' % len(expected))
+
     def test_no_pair_within_is_an_empty_table_and_a_count_of_0(self):
         folder = self.folder()
         write(folder, 'in.csv', table(50, 4, 1))
@@ -186,6 +234,10 @@ class Refusals(bs.BatchTestCase):
             (['--neighbours=3', '--svg=p.svg'], b'--neighbours and --svg'),
             (['--neighbours=3', '--phylip=p.phy'], b'--neighbours and --phylip'),
             (['--neighbours=3', '--encoding=utf-8'], b'--neighbours and --encoding'),
+            (['--neighbours=3', '--pca=pc'], b'--neighbours and --pca'),
+            (['--duplicates=0', '--groups=g.csv'], b'--duplicates and --groups'),
+            (['--duplicates=0', '--group-means=g.csv'], b'--duplicates and --group-means'),
+            (['--neighbours=3', '--k=3'], b'--neighbours and --k'),
             (['--matrix=in.csv'], b'in.csv: is the data file itself'),
             (['--matrix=out.csv'], b'out.csv: --matrix and OUTPUT name the same file'),
             (['--matrix=m.npy', '--phylip=./m.npy'], b'name the same file'),
