@@ -11,10 +11,15 @@ namespace kyori {
 std::vector<ClosePair> ClosePairsOfBlock(const PairSearchData& data, double most, int first, int count) {
   std::vector<std::vector<ClosePair>> found(static_cast<std::size_t>(count));
   if (data.gaps) {
+    constexpr int kRun = 64;
+    double distances[kRun];
     for (int i = first; i < first + count; ++i) {
-      for (int j = i + 1; j < data.varieties; ++j) {
-        const double d = ExactDistance(data, i, j);
-        if (d <= most) found[static_cast<std::size_t>(i - first)].push_back({i, j, d});
+      for (int run = i + 1; run < data.varieties; run += kRun) {
+        const int length = std::min(kRun, data.varieties - run);
+        ExactDistancesFrom(data, i, run, length, distances);
+        for (int t = 0; t < length; ++t) {
+          if (distances[t] <= most) found[static_cast<std::size_t>(i - first)].push_back({i, run + t, distances[t]});
+        }
       }
     }
   } else {

@@ -14,6 +14,9 @@ namespace {
 
 constexpr double kInfinity = std::numeric_limits<double>::infinity();
 
+// The varieties whose exact distances are computed at once, with missing values.
+constexpr int kExactRun = 64;
+
 // Nearer: by distance, then by index.
 bool Before(const Neighbour& a, const Neighbour& b) {
   return a.distance < b.distance || (a.distance == b.distance && a.index < b.index);
@@ -104,19 +107,23 @@ class BlockSearch {
 void ExactNeighbours(const PairSearchData& data, int k, int first, int count, Neighbour* out) {
   const std::size_t kk = static_cast<std::size_t>(k);
   std::vector<Neighbour> heap;  // the nearest so far, the farthest of them on top
+  double distances[kExactRun];
   for (int i = first; i < first + count; ++i) {
     heap.clear();
-    for (int j = 0; j < data.varieties; ++j) {
-      if (j == i) continue;
-      const Neighbour n{ExactDistance(data, i, j), j};
-      if (std::isnan(n.distance)) continue;
-      if (heap.size() < kk) {
-        heap.push_back(n);
-        std::push_heap(heap.begin(), heap.end(), Before);
-      } else if (Before(n, heap.front())) {
-        std::pop_heap(heap.begin(), heap.end(), Before);
-        heap.back() = n;
-        std::push_heap(heap.begin(), heap.end(), Before);
+    for (int run = 0; run < data.varieties; run += kExactRun) {
+      const int length = std::min(kExactRun, data.varieties - run);
+      ExactDistancesFrom(data, i, run, length, distances);
+      for (int t = 0; t < length; ++t) {
+        const Neighbour n{distances[t], run + t};
+        if (n.index == i || std::isnan(n.distance)) continue;
+        if (heap.size() < kk) {
+          heap.push_back(n);
+          std::push_heap(heap.begin(), heap.end(), Before);
+        } else if (Before(n, heap.front())) {
+          std::pop_heap(heap.begin(), heap.end(), Before);
+          heap.back() = n;
+          std::push_heap(heap.begin(), heap.end(), Before);
+        }
       }
     }
     std::sort_heap(heap.begin(), heap.end(), Before);

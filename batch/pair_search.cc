@@ -99,6 +99,59 @@ double ExactDistance(const PairSearchData& d, int i, int j) {
   return std::sqrt(static_cast<double>(d.traits) / common * sum);
 }
 
+namespace {
+
+// The distance of a sum over `common` shared traits, as ExactDistance
+// finishes it.
+double FinishGapped(const PairSearchData& d, double sum, int common) {
+  if (!d.gaps) return std::sqrt(sum);
+  if (common < d.need) return std::numeric_limits<double>::quiet_NaN();
+  return std::sqrt(static_cast<double>(d.traits) / common * sum);
+}
+
+}  // namespace
+
+void ExactDistancesFrom(const PairSearchData& d, int i, int first, int count, double* out) {
+  const std::size_t m = static_cast<std::size_t>(d.traits);
+  const double* x = d.rows.data() + static_cast<std::size_t>(i) * m;
+  int t = 0;
+#if defined(__SSE2__)
+  // Two pairs a register, two registers: (j, j + 1) and (j + 2, j + 3). A
+  // lane's mask is all ones where the difference is a number; the term is
+  // the difference under the mask, and the mask (-1 as a whole number)
+  // taken from the lane's count counts the trait.
+  for (; t + 4 <= count; t += 4) {
+    const double* y0 = d.rows.data() + static_cast<std::size_t>(first + t) * m;
+    const double* y1 = y0 + m;
+    const double* y2 = y1 + m;
+    const double* y3 = y2 + m;
+    __m128d low_sum = _mm_setzero_pd(), high_sum = _mm_setzero_pd();
+    __m128i low_count = _mm_setzero_si128(), high_count = _mm_setzero_si128();
+    for (std::size_t k = 0; k < m; ++k) {
+      const __m128d xk = _mm_set1_pd(x[k]);
+      const __m128d low = _mm_sub_pd(_mm_loadh_pd(_mm_load_sd(y0 + k), y1 + k), xk);
+      const __m128d high = _mm_sub_pd(_mm_loadh_pd(_mm_load_sd(y2 + k), y3 + k), xk);
+      const __m128d low_mask = _mm_cmpeq_pd(low, low);
+      const __m128d high_mask = _mm_cmpeq_pd(high, high);
+      const __m128d low_term = _mm_and_pd(low, low_mask);
+      const __m128d high_term = _mm_and_pd(high, high_mask);
+      low_sum = _mm_add_pd(_mm_mul_pd(low_term, low_term), low_sum);
+      high_sum = _mm_add_pd(_mm_mul_pd(high_term, high_term), high_sum);
+      low_count = _mm_sub_epi64(low_count, _mm_castpd_si128(low_mask));
+      high_count = _mm_sub_epi64(high_count, _mm_castpd_si128(high_mask));
+    }
+    double sums[4];
+    std::int64_t commons[4];
+    _mm_storeu_pd(sums, low_sum);
+    _mm_storeu_pd(sums + 2, high_sum);
+    _mm_storeu_si128(reinterpret_cast<__m128i*>(commons), low_count);
+    _mm_storeu_si128(reinterpret_cast<__m128i*>(commons + 2), high_count);
+    for (int q = 0; q < 4; ++q) out[t + q] = FinishGapped(d, sums[q], static_cast<int>(commons[q]));
+  }
+#endif
+  for (; t < count; ++t) out[t] = ExactDistance(d, i, first + t);
+}
+
 SearchBound BoundOf(const PairSearchData& d) {
   SearchBound bound;
   bound.scale = (4.0 * d.traits + 32.0) * 0x1p-24;

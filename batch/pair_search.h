@@ -85,6 +85,15 @@ std::uint64_t PairSearchBytes(int varieties, int traits);
 // NaN when the pair has no distance.
 double ExactDistance(const PairSearchData& data, int i, int j);
 
+// ExactDistance of variety i to each of [first, first + count) into
+// out[0 .. count), the same doubles: with SSE2, four pairs' sums are
+// formed side by side, each still in trait order, and a missing trait adds
+// 0 (0 * 0 + sum is sum, a sum never being -0) instead of a branch. For a
+// collection with missing values, where every pair is computed this way.
+//   one trait, values a -1, b 0, c NaN, d 1: i = a, first = b, count = 3
+//   -> 1, NaN, 2
+void ExactDistancesFrom(const PairSearchData& data, int i, int first, int count, double* out);
+
 // The bound on |approx(i, j) - D(i, j)^2| above.
 struct SearchBound {
   double scale = 0;  // c
