@@ -231,8 +231,8 @@ TEST(SearchBound, HoldsForEveryPair) {
       ApproximateSquares(data, group, 0, data.padded, approx);
       for (int q = 0; q < kQueriesAtOnce && first + q < data.varieties; ++q) {
         for (int j = 0; j < data.varieties; ++j) {
-          const double d = TriangleDistance(s, first + q, j);
-          const double exact = first + q == j ? 0.0 : d * d;
+          const double d = first + q == j ? 0.0 : TriangleDistance(s, first + q, j);
+          const double exact = d * d;
           const double error = std::fabs(approx[q][j] - exact);
           ASSERT_LE(error, bound.Of(data, first + q, j)) << first + q << " " << j;
           worst = std::max(worst, error / bound.Of(data, first + q, j));
