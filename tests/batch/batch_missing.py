@@ -24,6 +24,7 @@ import time
 import unittest
 
 import batch_support as bs
+from batch_support import read_file as read, write_file as write
 
 PROJECT = os.path.join(bs.HERE, '..', '..')
 V = b'v,A,B\r\n'
@@ -38,16 +39,6 @@ OLD = {'out.txt': b'old report\r\n', 't.nwk': b'old tree\n', 't.phy': b'old matr
        'z.csv': b'old values\r\n'}
 STOPPED = b'kyori: stopped by a signal; no output file was replaced'
 WHY_EVERY_PAIR = rb"; a tree, a PHYLIP matrix or a picture needs every pair's distance$"
-
-
-def write(folder, name, data):
-    with open(os.path.join(folder, name), 'wb') as f:
-        f.write(data)
-
-
-def read(folder, name):
-    with open(os.path.join(folder, name), 'rb') as f:
-        return f.read()
 
 
 def count_line(missing, values, traits, name=b'data'):

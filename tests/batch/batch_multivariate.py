@@ -25,6 +25,7 @@ import subprocess
 import time
 
 import batch_support as bs
+from batch_support import read_file as read, write_file as write
 
 # Three clusters of three varieties, far apart: the silhouette chooses 3.
 CLUSTERS = [('a1', 0, 0), ('a2', 1, 0), ('a3', 0, 1),
@@ -50,16 +51,6 @@ SAMPLE_ROWS = [('v%d' % i, round(random.Random(i).uniform(50, 100), 2), round(ra
                 round(random.Random(i + 7).uniform(0, 5), 3), round(random.Random(i + 3).uniform(1, 2), 3))
                for i in range(12)]
 SAMPLE_TRAITS = ['height', 'length', 'count', 'weight']
-
-
-def read(folder, name):
-    with open(os.path.join(os.fsencode(folder), os.fsencode(name)), 'rb') as f:
-        return f.read()
-
-
-def write(folder, name, data):
-    with open(os.path.join(os.fsencode(folder), os.fsencode(name)), 'wb') as f:
-        f.write(data)
 
 
 def csv_rows(data):

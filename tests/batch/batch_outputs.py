@@ -27,21 +27,12 @@ import time
 import unittest
 
 import batch_support as bs
+from batch_support import read_file as read, write_file as write
 
 SMALL = b'4 2\r\nA,B\r\nw,1 10\r\nx,2 30\r\ny,3 20\r\nz,5 25\r\n'
 OLD = {'out.txt': b'old report\r\n', 't.nwk': b'old tree\n', 't.phy': b'old matrix\n', 't.svg': b'<old/>\n',
        'z.csv': b'old values\r\n'}
 ALL_OUTPUTS = ['--tree=t.nwk', '--phylip=t.phy', '--svg=t.svg']
-
-
-def write(folder, name, data):
-    with open(os.path.join(folder, name), 'wb') as f:
-        f.write(data)
-
-
-def read(folder, name):
-    with open(os.path.join(os.fsencode(folder), os.fsencode(name)), 'rb') as f:
-        return f.read()
 
 
 def generated(varieties, traits, seed=7):

@@ -24,18 +24,9 @@ import subprocess
 import time
 
 import batch_support as bs
+from batch_support import read_file as read, write_file as write
 
 BOM = b'\xef\xbb\xbf'
-
-
-def write(folder, name, data):
-    with open(os.path.join(folder, name), 'wb') as f:
-        f.write(data)
-
-
-def read(folder, name):
-    with open(os.path.join(folder, name), 'rb') as f:
-        return f.read()
 
 
 def table(rows, traits, seed, ties=False):

@@ -21,6 +21,7 @@ import os
 import random
 
 import batch_support as bs
+from batch_support import write_file as write
 
 try:
     import numpy
@@ -32,11 +33,6 @@ except ImportError:
     NearestNeighbors = None
 
 BOM = b'\xef\xbb\xbf'
-
-
-def write(folder, name, data):
-    with open(os.path.join(folder, name), 'wb') as f:
-        f.write(data)
 
 
 def generated(rows, traits, seed):

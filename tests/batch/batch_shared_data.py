@@ -14,6 +14,7 @@ import random
 import subprocess
 
 import batch_support as bs
+from batch_support import read_file as read
 from batch_support import kyori_ref
 
 RUNS = 6
@@ -28,11 +29,6 @@ def big_data(varieties, traits, seed):
         values = b' '.join(b'%.2f' % r.uniform(1, 100) for _ in range(traits))
         lines.append(b'V%d,%s' % (i + 1, values))
     return b'\r\n'.join(lines) + b'\r\n'
-
-
-def read(folder, name):
-    with open(os.path.join(folder, name), 'rb') as f:
-        return f.read()
 
 
 class SharedData(bs.BatchTestCase):

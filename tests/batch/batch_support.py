@@ -106,6 +106,18 @@ def run_dialogue(folder, data_name, output_name):
     return result, output
 
 
+def write_file(folder, name, data):
+    """Writes the bytes `data` as folder/name (names as text or bytes)."""
+    with open(os.path.join(os.fsencode(folder), os.fsencode(name)), 'wb') as f:
+        f.write(data)
+
+
+def read_file(folder, name):
+    """The bytes of folder/name (names as text or bytes)."""
+    with open(os.path.join(os.fsencode(folder), os.fsencode(name)), 'rb') as f:
+        return f.read()
+
+
 def snapshot(folder):
     """Every file under `folder`: {relative path bytes: content bytes}; links
     are recorded as ('link', target)."""

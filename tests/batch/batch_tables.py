@@ -36,6 +36,7 @@ import time
 import unittest
 
 import batch_support as bs
+from batch_support import read_file as read, write_file as write
 
 try:
     import numpy
@@ -171,16 +172,6 @@ def read_phylip(data):
     n = int(lines[0])
     rows = [line.split(' ') for line in lines[1:n + 1]]
     return [row[0] for row in rows], [[float(v) for v in row[1:]] for row in rows]
-
-
-def write(folder, name, data):
-    with open(os.path.join(folder, name), 'wb') as f:
-        f.write(data)
-
-
-def read(folder, name):
-    with open(os.path.join(folder, name), 'rb') as f:
-        return f.read()
 
 
 class GoodTables(bs.BatchTestCase):
