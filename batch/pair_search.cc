@@ -76,6 +76,19 @@ std::uint64_t PairSearchBytes(int varieties, int traits) {
   return n * m * sizeof(double) + padded * m * sizeof(float) + padded * sizeof(float) + n * sizeof(double);
 }
 
+namespace {
+
+// The distance of a pair from its sum of squared differences over the
+// `common` traits both varieties have: its root, or with missing values the
+// sum scaled to all traits (NaN below `need` traits in common).
+double FinishDistance(const PairSearchData& d, double sum, int common) {
+  if (!d.gaps) return std::sqrt(sum);
+  if (common < d.need) return std::numeric_limits<double>::quiet_NaN();
+  return std::sqrt(static_cast<double>(d.traits) / common * sum);
+}
+
+}  // namespace
+
 double ExactDistance(const PairSearchData& d, int i, int j) {
   const std::size_t m = static_cast<std::size_t>(d.traits);
   const double* x = d.rows.data() + static_cast<std::size_t>(i) * m;
@@ -86,7 +99,7 @@ double ExactDistance(const PairSearchData& d, int i, int j) {
       const double diff = y[k] - x[k];
       sum = diff * diff + sum;
     }
-    return std::sqrt(sum);
+    return FinishDistance(d, sum, 0);
   }
   int common = 0;
   for (std::size_t k = 0; k < m; ++k) {
@@ -95,21 +108,8 @@ double ExactDistance(const PairSearchData& d, int i, int j) {
     sum = diff * diff + sum;
     ++common;
   }
-  if (common < d.need) return std::numeric_limits<double>::quiet_NaN();
-  return std::sqrt(static_cast<double>(d.traits) / common * sum);
+  return FinishDistance(d, sum, common);
 }
-
-namespace {
-
-// The distance of a sum over `common` shared traits, as ExactDistance
-// finishes it.
-double FinishGapped(const PairSearchData& d, double sum, int common) {
-  if (!d.gaps) return std::sqrt(sum);
-  if (common < d.need) return std::numeric_limits<double>::quiet_NaN();
-  return std::sqrt(static_cast<double>(d.traits) / common * sum);
-}
-
-}  // namespace
 
 void ExactDistancesFrom(const PairSearchData& d, int i, int first, int count, double* out) {
   const std::size_t m = static_cast<std::size_t>(d.traits);
@@ -146,7 +146,7 @@ void ExactDistancesFrom(const PairSearchData& d, int i, int first, int count, do
     _mm_storeu_pd(sums + 2, high_sum);
     _mm_storeu_si128(reinterpret_cast<__m128i*>(commons), low_count);
     _mm_storeu_si128(reinterpret_cast<__m128i*>(commons + 2), high_count);
-    for (int q = 0; q < 4; ++q) out[t + q] = FinishGapped(d, sums[q], static_cast<int>(commons[q]));
+    for (int q = 0; q < 4; ++q) out[t + q] = FinishDistance(d, sums[q], static_cast<int>(commons[q]));
   }
 #endif
   for (; t < count; ++t) out[t] = ExactDistance(d, i, first + t);
